@@ -1,0 +1,160 @@
+#include "pdf_text_extractor.h"
+
+#include "file_io.h"
+#include "stream_decoder.h"
+#include "text_sink.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <system_error>
+
+namespace pagewright::decode {
+
+std::ptrdiff_t FindBytes(const unsigned char* bytes, const char* keyword, std::ptrdiff_t n) {
+    const auto k = static_cast<std::ptrdiff_t>(std::strlen(keyword));
+    if (k == 0)
+        return n >= 0 ? 0 : -1;
+    if (n < k)
+        return -1;
+    const auto first = static_cast<unsigned char>(keyword[0]);
+    const unsigned char* p = bytes;
+    const unsigned char* const lastStart = bytes + (n - k);
+    while (p <= lastStart) {
+        p = static_cast<const unsigned char*>(
+            std::memchr(p, first, static_cast<std::size_t>(lastStart - p) + 1));
+        if (!p)
+            return -1;
+        if (std::memcmp(p + 1, keyword + 1, static_cast<std::size_t>(k - 1)) == 0)
+            return p - bytes;
+        ++p;
+    }
+    return -1;
+}
+
+InflateResult InflateWhole(const unsigned char* data, std::size_t length, unsigned char* out,
+                           std::size_t capacity, std::size_t& produced) {
+    produced = 0;
+    z_stream zs{};
+    const int init = inflateInit(&zs);
+    if (init != Z_OK) {
+        inflateEnd(&zs);
+        return init == Z_MEM_ERROR ? InflateResult::NoMemory : InflateResult::Skipped;
+    }
+    constexpr std::size_t kMaxPiece = UINT_MAX;
+    std::size_t inLeft = length;
+    std::size_t outLeft = capacity;
+    int ret = Z_OK;
+    for (;;) {
+        const auto inPiece = static_cast<uInt>(std::min(inLeft, kMaxPiece));
+        const auto outPiece = static_cast<uInt>(std::min(outLeft, kMaxPiece));
+        zs.next_in = const_cast<Bytef*>(data + (length - inLeft));
+        zs.avail_in = inPiece;
+        zs.next_out = out + (capacity - outLeft);
+        zs.avail_out = outPiece;
+        ret = inflate(&zs, Z_FINISH);
+        inLeft -= inPiece - zs.avail_in;
+        outLeft -= outPiece - zs.avail_out;
+        // Z_BUF_ERROR with a piece used up and more of the buffers beyond it: go on, exactly as a
+        // single call over the whole buffers would have.
+        const bool moreIn = zs.avail_in == 0 && inLeft > 0;
+        const bool moreOut = zs.avail_out == 0 && outLeft > 0;
+        if (ret != Z_BUF_ERROR || !(moreIn || moreOut))
+            break;
+    }
+    inflateEnd(&zs);
+    produced = capacity - outLeft;
+    if (ret == Z_MEM_ERROR)
+        return InflateResult::NoMemory;
+    // Z_STREAM_END, or Z_NEED_DICT for a stream that wants a preset dictionary (nothing inflated).
+    return ret >= 0 ? InflateResult::Ok : InflateResult::Skipped;
+}
+
+} // namespace pagewright::decode
+
+namespace {
+
+std::string ErrorText(int error) {
+    return std::generic_category().message(error);
+}
+
+void SetReason(std::string* reason, std::string text) {
+    if (reason)
+        *reason = std::move(text);
+}
+
+// True when both paths name the same existing file (through links, case folding or ".." alike).
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    return std::filesystem::exists(b, ec) && std::filesystem::equivalent(a, b, ec);
+}
+
+} // namespace
+
+CPdfTextExtractor::~CPdfTextExtractor() = default;
+
+std::ptrdiff_t CPdfTextExtractor::FindBytes(const unsigned char* bytes, const char* keyword,
+                                            std::ptrdiff_t n) const {
+    return pagewright::decode::FindBytes(bytes, keyword, n);
+}
+
+bool CPdfTextExtractor::ConvertBytes(const unsigned char* data, std::size_t size, std::string& out) const {
+    StringSink sink(out);
+    return pagewright::decode::ConvertStreams(data, size, sink);
+}
+
+bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const std::filesystem::path& target,
+                                    std::string* reason) const {
+    using pagewright::io::UniqueFile;
+    if (IsSameFile(source, target)) {
+        SetReason(reason, "the text file would overwrite the PDF itself");
+        return false;
+    }
+
+    // The target is created or emptied before the source is looked at, so a failed conversion
+    // never leaves an earlier text behind that could be taken for this one's.
+    UniqueFile out = pagewright::io::OpenFile(target, "wb");
+    if (!out) {
+        SetReason(reason, "cannot create the text file: " + ErrorText(errno));
+        return false;
+    }
+    UniqueFile in = pagewright::io::OpenFile(source, "rb");
+    if (!in) {
+        SetReason(reason, "cannot open the PDF: " + ErrorText(errno));
+        return false;
+    }
+
+    pagewright::io::FileBytes bytes;
+    const int readError = pagewright::io::ReadWholeFile(in.get(), bytes);
+    in.reset();
+    if (readError == ENOMEM) {
+        SetReason(reason, "not enough memory to read the PDF");
+        return false;
+    }
+    if (readError != 0) {
+        SetReason(reason, "cannot read the PDF: " + ErrorText(readError));
+        return false;
+    }
+
+    bool converted = true;
+    int writeError = 0;
+    {
+        FileSink sink(out.get());
+        converted = pagewright::decode::ConvertStreams(bytes.data.get(), bytes.size, sink);
+        if (!sink.Flush())
+            writeError = sink.Error();
+    }
+    bytes = {};
+    if (writeError == 0)
+        writeError = pagewright::io::CloseFile(out);
+    if (writeError != 0) {
+        SetReason(reason, "cannot write the text file: " + ErrorText(writeError));
+        return false;
+    }
+    if (!converted) {
+        SetReason(reason, "not enough memory to inflate a stream");
+        return false;
+    }
+    return true;
+}

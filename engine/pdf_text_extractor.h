@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+// The text extraction engine. It does not parse the PDF object structure: it finds every
+// `stream` ... `endstream` pair by byte search, inflates each as zlib data into a buffer of ten
+// times its length, and scans what inflates cleanly for text objects, string literals and the
+// numbers that decide line breaks, tabs and spaces. Output is exact bytes with CR LF line breaks.
+//
+// The object holds no state; every call is independent of the calls before it, so one object may
+// be shared by several threads.
+class CPdfTextExtractor {
+public:
+    virtual ~CPdfTextExtractor();
+
+    // Converts the PDF at `source` into the text file at `target`. The target is created or
+    // emptied first, then filled with the text of every stream in file order. Returns true when
+    // the whole text was written, including a PDF that has no extractable text (empty target).
+    // Returns false, with a short reason in `reason` when it is given, when the source cannot be
+    // opened or read, the target cannot be created or written (a full disk included), memory
+    // cannot be had, or the target names the source file itself; in that last case nothing is
+    // touched. Never throws.
+    bool ConvertFile(const std::filesystem::path& source, const std::filesystem::path& target,
+                     std::string* reason = nullptr) const;
+
+    // The stream loop of ConvertFile over a PDF already in memory: appends the text of every
+    // stream of `data` to `out`. Returns false only when memory for a stream cannot be had (the
+    // text of the streams before it stays in `out`).
+    bool ConvertBytes(const unsigned char* data, std::size_t size, std::string& out) const;
+
+    // Offset of the first occurrence of the zero-terminated `keyword` among the first `n` bytes
+    // (byte for byte, case-sensitive; only positions where the whole keyword fits), or -1.
+    std::ptrdiff_t FindBytes(const unsigned char* bytes, const char* keyword, std::ptrdiff_t n) const;
+
+    // Scans one inflated content stream and appends its text to `out`. Any byte sequence is
+    // accepted; a text object or literal left open at the end is abandoned without output.
+    void ExtractText(std::string& out, const unsigned char* bytes, std::size_t length) const;
+
+    // The same, appended to a file already open for writing. Returns false when the write fails.
+    bool ExtractText(std::FILE* target, const unsigned char* bytes, std::size_t length) const;
+
+    // Reads the unsigned decimal number that ends at window[n] (or just before the spaces that end
+    // there), never looking at window[0]. `window` holds at least n + 1 bytes. Returns -1 when no
+    // number stands there. The reading does not depend on the process locale.
+    float ParseTrailingNumber(const unsigned char* window, int n) const;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "text_scanner.h"
+
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include <zlib.h>
+
+// The stream loop of CPdfTextExtractor: finds each `stream` ... `endstream` pair by byte search,
+// inflates the bytes between them in one step into ten times their length, and scans what
+// inflated cleanly.
+
+namespace pagewright::decode {
+
+std::ptrdiff_t FindBytes(const unsigned char* bytes, const char* keyword, std::ptrdiff_t n);
+
+enum class InflateResult { Ok, Skipped, NoMemory };
+
+// Inflates data[0, length) as one zlib stream into out[0, capacity) as a single Z_FINISH call
+// would. The library's 32-bit counters are fed in pieces for streams beyond their range, which
+// gives the same result as one call. `produced` is what the stream inflated to.
+InflateResult InflateWhole(const unsigned char* data, std::size_t length, unsigned char* out,
+                           std::size_t capacity, std::size_t& produced);
+
+// Runs the loop over a whole file in memory, handing each cleanly inflated stream to the scanner.
+// Returns false when a stream's output buffer could not be had; the text of the streams before it
+// has been written.
+template <typename Sink> bool ConvertStreams(const unsigned char* data, std::size_t size, Sink& out) {
+    // Scanned output needs the 15 bytes in front of the stream to read as spaces; the output buffer
+    // carries them, so the scanner can run on it in place.
+    constexpr std::size_t kPad = 15;
+    const unsigned char* cursor = data;
+    std::ptrdiff_t remaining = static_cast<std::ptrdiff_t>(size);
+    while (remaining > 0) {
+        const std::ptrdiff_t s = FindBytes(cursor, "stream", remaining);
+        if (s < 0)
+            break;
+        // The first `endstream` cannot start before s - 3: it holds a `stream` of its own, and s is
+        // the first one. When it starts at s - 3, the `stream` found is the one inside it and no
+        // stream keyword precedes it: that ends the loop, as does a `stream` with no `endstream`.
+        const std::ptrdiff_t from = s >= 3 ? s - 3 : 0;
+        const std::ptrdiff_t endOffset = FindBytes(cursor + from, "endstream", remaining - from);
+        if (endOffset < 0 || from + endOffset <= s)
+            break;
+
+        std::ptrdiff_t d = s + 6;
+        if (cursor[d] == '\r' && cursor[d + 1] == '\n')
+            d = s + 8;
+        else if (cursor[d] == '\n')
+            d = s + 7;
+        std::ptrdiff_t e = from + endOffset;
+        if (cursor[e - 2] == '\r' && cursor[e - 1] == '\n')
+            e -= 2;
+        else if (cursor[e - 1] == '\n')
+            e -= 1;
+
+        const std::ptrdiff_t length = e - d;
+        if (length > 0) {
+            const auto compressed = static_cast<std::size_t>(length);
+            if (compressed > (std::numeric_limits<std::size_t>::max() - kPad) / 10)
+                return false;
+            const std::size_t capacity = compressed * 10;
+            std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kPad + capacity]);
+            if (!buffer)
+                return false;
+            std::memset(buffer.get(), ' ', kPad);
+            std::size_t produced = 0;
+            const InflateResult result =
+                InflateWhole(cursor + d, compressed, buffer.get() + kPad, capacity, produced);
+            if (result == InflateResult::NoMemory)
+                return false;
+            if (result == InflateResult::Ok && produced > 0) {
+                scan::ScanState st;
+                scan::ScanRange(buffer.get(), kPad, kPad + produced, st, out);
+            }
+        }
+        cursor += e + 7;
+        remaining -= e + 7;
+    }
+    return true;
+}
+
+} // namespace pagewright::decode

@@ -1,0 +1,47 @@
+#include "target_path.h"
+
+namespace {
+
+PathStyle Resolve(PathStyle style) {
+    if (style != PathStyle::Native)
+        return style;
+#ifdef _WIN32
+    return PathStyle::Windows;
+#else
+    return PathStyle::Posix;
+#endif
+}
+
+template <typename Char>
+std::basic_string<Char> MakeTarget(std::basic_string_view<Char> source, std::basic_string_view<Char> outDir,
+                                   PathStyle style) {
+    const bool windows = Resolve(style) == PathStyle::Windows;
+    const Char separators[] = {Char('/'), Char('\\'), Char(0)};
+    const std::basic_string_view<Char> seps(separators, windows ? 2 : 1);
+
+    const auto lastSep = source.find_last_of(seps);
+    std::basic_string_view<Char> name = lastSep == source.npos ? source : source.substr(lastSep + 1);
+    const auto dot = name.rfind(Char('.'));
+    if (dot != name.npos)
+        name = name.substr(0, dot);
+
+    std::basic_string<Char> target;
+    target.reserve(outDir.size() + 1 + name.size() + 4);
+    target.append(outDir);
+    target.push_back(windows ? Char('\\') : Char('/'));
+    target.append(name);
+    for (const char c : {'.', 't', 'x', 't'})
+        target.push_back(Char(c));
+    return target;
+}
+
+} // namespace
+
+std::string MakeTargetPath(std::string_view source, std::string_view outputDirectory, PathStyle style) {
+    return MakeTarget(source, outputDirectory, style);
+}
+
+std::u16string MakeTargetPath(std::u16string_view source, std::u16string_view outputDirectory,
+                              PathStyle style) {
+    return MakeTarget(source, outputDirectory, style);
+}

@@ -1,0 +1,72 @@
+#include "text_scanner.h"
+#include "pdf_text_extractor.h"
+#include "text_sink.h"
+
+#include <cerrno>
+#include <charconv>
+
+namespace pagewright::scan {
+
+float ParseTrailingNumber(const unsigned char* window, int n) {
+    int i = n;
+    while (i > 0 && window[i] == ' ')
+        --i;
+    if (i > 0) {
+        while (i > 0 && ((window[i] >= '0' && window[i] <= '9') || window[i] == '.'))
+            --i;
+    }
+    // The text is window[i + 1 .. n]: digits and points followed by spaces, or spaces only.
+    const char* first = reinterpret_cast<const char*>(window + i + 1);
+    const char* last = reinterpret_cast<const char*>(window + n + 1);
+    if (first == last || *first == ' ')
+        return -1.0f;
+    // from_chars reads the longest prefix that forms a number ("1.2.3" gives 1.2), like the
+    // formatted input conversion does, but always with '.' as the decimal point, whatever the
+    // locale of the process.
+    float value = 0.0f;
+    const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return -1.0f;
+    return value;
+}
+
+} // namespace pagewright::scan
+
+void CPdfTextExtractor::ExtractText(std::string& out, const unsigned char* bytes, std::size_t length) const {
+    StringSink sink(out);
+    pagewright::scan::ScanStream(bytes, length, sink);
+}
+
+bool CPdfTextExtractor::ExtractText(std::FILE* target, const unsigned char* bytes, std::size_t length) const {
+    FileSink sink(target);
+    pagewright::scan::ScanStream(bytes, length, sink);
+    return sink.Flush();
+}
+
+float CPdfTextExtractor::ParseTrailingNumber(const unsigned char* window, int n) const {
+    return pagewright::scan::ParseTrailingNumber(window, n);
+}
+
+void FileSink::Append(const unsigned char* bytes, std::size_t n) {
+    if (n >= kCapacity) {
+        Flush();
+        if (!m_failed && std::fwrite(bytes, 1, n, m_file) != n) {
+            m_failed = true;
+            m_errno = errno;
+        }
+        return;
+    }
+    if (m_used + n > kCapacity)
+        Flush();
+    std::memcpy(m_buffer + m_used, bytes, n);
+    m_used += n;
+}
+
+bool FileSink::Flush() {
+    if (m_used > 0 && !m_failed && std::fwrite(m_buffer, 1, m_used, m_file) != m_used) {
+        m_failed = true;
+        m_errno = errno;
+    }
+    m_used = 0;
+    return !m_failed;
+}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+
+// The content-stream scanner behind CPdfTextExtractor::ExtractText.
+//
+// The scanner's 15-byte look-back window is the input itself: while byte i is handled, window
+// position k holds byte i - 15 + k, and positions before the start of the stream read as spaces.
+// The first 15 bytes are scanned in a small copy that carries those spaces in front; from byte 15
+// on the scanner reads the caller's bytes directly, so no byte is ever shifted through a window.
+
+namespace pagewright::scan {
+
+float ParseTrailingNumber(const unsigned char* window, int n);
+
+inline bool IsOperatorSpace(unsigned char c) {
+    return c == ' ' || c == '\r' || c == '\n';
+}
+
+// What a byte inside a string literal does: dropped, copied, or one of ')' and '\' that need
+// handling.
+enum : unsigned char { kDrop = 0, kCopy = 1, kSpecial = 2 };
+
+struct StringClassTable {
+    std::array<unsigned char, 256> cls{};
+    constexpr StringClassTable() {
+        for (int c = 0; c < 256; ++c)
+            cls[c] = (c >= 0x20 && c != 0x7F && c != 0xFF) ? kCopy : kDrop;
+        cls[static_cast<unsigned char>(')')] = kSpecial;
+        cls[static_cast<unsigned char>('\\')] = kSpecial;
+    }
+};
+inline constexpr StringClassTable kStringClass{};
+
+struct ScanState {
+    bool inText = false;
+    bool inString = false;
+    bool escape = false;
+};
+
+// True when the four bytes before position i are whitespace, a, b, whitespace.
+inline bool OperatorEndsBefore(const unsigned char* base, std::size_t i, char a, char b) {
+    return IsOperatorSpace(base[i - 4]) && base[i - 3] == static_cast<unsigned char>(a) &&
+           base[i - 2] == static_cast<unsigned char>(b) && IsOperatorSpace(base[i - 1]);
+}
+
+// Scans base[from, end). base[from - 15, from) must be readable: it is the window in front of the
+// first byte. The state carries over between calls so one stream can be scanned in pieces.
+template <typename Sink>
+void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, ScanState& st, Sink& out) {
+    std::size_t i = from;
+    while (i < end) {
+        if (!st.inText) {
+            // BT takes effect once the whitespace after it (byte j) has been read: look for the
+            // 'B' at j - 2 for every j still to be read.
+            std::size_t k = i - 2;
+            bool found = false;
+            while (k + 2 < end) {
+                const void* hit = std::memchr(base + k, 'B', end - 2 - k);
+                if (!hit)
+                    break;
+                k = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - base);
+                if (base[k + 1] == 'T' && IsOperatorSpace(base[k - 1]) && IsOperatorSpace(base[k + 2])) {
+                    found = true;
+                    break;
+                }
+                ++k;
+            }
+            if (!found)
+                return;
+            st.inText = true;
+            i = k + 3;
+            continue;
+        }
+
+        if (st.inString) {
+            if (st.escape) {
+                st.escape = false;
+                if (kStringClass.cls[base[i]] != kDrop)
+                    out.Put(static_cast<char>(base[i]));
+                ++i;
+                continue;
+            }
+            // Copy runs of copyable bytes in one go; stop at ')' or '\'.
+            std::size_t runStart = i;
+            while (i < end) {
+                const unsigned char cls = kStringClass.cls[base[i]];
+                if (cls == kCopy) {
+                    ++i;
+                    continue;
+                }
+                if (i > runStart)
+                    out.Append(base + runStart, i - runStart);
+                if (cls == kSpecial)
+                    break;
+                runStart = ++i; // dropped byte
+            }
+            if (i == end) {
+                if (i > runStart)
+                    out.Append(base + runStart, i - runStart);
+                return;
+            }
+            if (base[i] == ')')
+                st.inString = false;
+            else
+                st.escape = true;
+            ++i;
+            continue;
+        }
+
+        // In a text object, outside a literal. Only '(' and the ends of Td and ET patterns matter,
+        // and both patterns have 'd' or 'T' two bytes back.
+        const unsigned char c = base[i];
+        const unsigned char back2 = base[i - 2];
+        if (c != '(' && back2 != 'd' && back2 != 'T') {
+            ++i;
+            continue;
+        }
+        if (OperatorEndsBefore(base, i, 'T', 'd')) {
+            const float v = ParseTrailingNumber(base + i - 15, 10);
+            if (v > 1.0f) {
+                out.Put('\r');
+                out.Put('\n');
+            } else if (v < 1.0f) {
+                out.Put('\t');
+            }
+        } else if (OperatorEndsBefore(base, i, 'E', 'T')) {
+            st.inText = false;
+            out.Put('\r');
+            out.Put('\n');
+            ++i; // the byte that completed ET gets no handling
+            continue;
+        }
+        if (c == '(') {
+            // Integer part, truncated: above 1000 a tab, above 100 a space. Compared on the float
+            // itself so that no huge number is ever converted to an integer type.
+            const float n = ParseTrailingNumber(base + i - 15, 14);
+            if (n >= 1001.0f)
+                out.Put('\t');
+            else if (n >= 101.0f)
+                out.Put(' ');
+            st.inString = true;
+        }
+        ++i;
+    }
+}
+
+// Scans a whole stream from a fresh state.
+template <typename Sink> void ScanStream(const unsigned char* bytes, std::size_t length, Sink& out) {
+    if (length == 0)
+        return;
+    ScanState st;
+    // The head: 15 spaces stand for the window in front of the stream.
+    constexpr std::size_t kPad = 15;
+    unsigned char head[kPad * 2];
+    std::memset(head, ' ', kPad);
+    const std::size_t headLength = std::min(length, kPad);
+    std::memcpy(head + kPad, bytes, headLength);
+    ScanRange(head, kPad, kPad + headLength, st, out);
+    if (length > kPad)
+        ScanRange(bytes, kPad, length, st, out);
+}
+
+} // namespace pagewright::scan
