@@ -1,0 +1,138 @@
+#include "cli_options.h"
+
+#include <charconv>
+#include <fstream>
+#include <istream>
+
+namespace pagewright::cli {
+
+namespace {
+
+bool ParseJobs(const std::string& text, unsigned& jobs) {
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value == 0)
+        return false;
+    jobs = value;
+    return true;
+}
+
+ParseResult Fail(std::string message) {
+    return ParseResult{std::nullopt, std::move(message)};
+}
+
+} // namespace
+
+std::string UsageText() {
+    return "Usage: pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE...\n"
+           "Extracts the plain text of each PDF FILE into DIR, as the file's name with .txt.\n"
+           "\n"
+           "  -o DIR             write the text files into DIR, which must exist\n"
+           "                     (default: the current directory)\n"
+           "  -j N               convert N files at a time (default: one per core)\n"
+           "  -q                 quiet: no progress line and no summary; failures are still reported\n"
+           "  --files-from LIST  also convert the files named in LIST, one path a line;\n"
+           "                     \"-\" reads the list from standard input\n"
+           "  -h, --help         show this help and exit\n"
+           "  --version          show the version and exit\n"
+           "\n"
+           "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
+}
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args) {
+    Options options;
+    bool sawInput = false;
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (onlyFiles || arg == "-" || arg.empty() || arg[0] != '-') {
+            options.inputs.push_back({arg, false});
+            sawInput = true;
+            continue;
+        }
+        // An option's value: the rest of this argument ("-oDIR", "--files-from=LIST") or the next.
+        auto value = [&](std::size_t prefix, std::string& out) {
+            if (arg.size() > prefix) {
+                out = arg.substr(prefix + (prefix > 2 && arg[prefix] == '=' ? 1 : 0));
+                return true;
+            }
+            if (i + 1 >= args.size())
+                return false;
+            out = args[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--") {
+            onlyFiles = true;
+        } else if (arg == "-h" || arg == "--help") {
+            options.action = Action::Help;
+            return ParseResult{options, {}};
+        } else if (arg == "--version") {
+            options.action = Action::Version;
+            return ParseResult{options, {}};
+        } else if (arg == "-q" || arg == "--quiet") {
+            options.quiet = true;
+        } else if (arg.rfind("-o", 0) == 0 && arg.rfind("--", 0) != 0) {
+            if (!value(2, text))
+                return Fail("option -o needs a directory");
+            options.outputDirectory = text;
+        } else if (arg.rfind("-j", 0) == 0 && arg.rfind("--", 0) != 0) {
+            if (!value(2, text))
+                return Fail("option -j needs a number");
+            if (!ParseJobs(text, options.jobs))
+                return Fail("option -j needs a whole number of at least 1, not '" + text + "'");
+        } else if (arg == "--files-from" || arg.rfind("--files-from=", 0) == 0) {
+            if (!value(12, text))
+                return Fail("option --files-from needs a list file");
+            options.inputs.push_back({text, true});
+            sawInput = true;
+        } else {
+            return Fail("unknown option '" + arg + "'");
+        }
+    }
+    if (!sawInput)
+        return Fail("no PDF files given");
+    return ParseResult{options, {}};
+}
+
+namespace {
+
+void ReadList(std::istream& in, std::vector<std::string>& paths) {
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            paths.push_back(line);
+    }
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> ExpandInputs(const std::vector<Input>& inputs,
+                                                     std::istream& standardInput, std::string& error) {
+    std::vector<std::string> paths;
+    for (const Input& input : inputs) {
+        if (!input.isList) {
+            paths.push_back(input.path);
+            continue;
+        }
+        if (input.path == "-") {
+            ReadList(standardInput, paths);
+            continue;
+        }
+        std::ifstream list(input.path, std::ios::binary);
+        if (!list) {
+            error = "cannot read the list '" + input.path + "'";
+            return std::nullopt;
+        }
+        ReadList(list, paths);
+        if (list.bad()) {
+            error = "cannot read the list '" + input.path + "'";
+            return std::nullopt;
+        }
+    }
+    return paths;
+}
+
+} // namespace pagewright::cli

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "version.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Command line of pagewright-cli:
+//   pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE...
+
+namespace pagewright::cli {
+
+inline constexpr const char* kVersion = kPagewrightVersion;
+
+enum class Action { Convert, Help, Version };
+
+// One source of input paths, in command-line order: a FILE, or a LIST to read them from.
+struct Input {
+    std::string path;
+    bool isList = false;
+};
+
+struct Options {
+    Action action = Action::Convert;
+    std::string outputDirectory = ".";
+    unsigned jobs = 0; // 0: one per core
+    bool quiet = false;
+    std::vector<Input> inputs;
+};
+
+struct ParseResult {
+    std::optional<Options> options; // empty on a usage error
+    std::string error;
+};
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+// Expands the inputs into the list of source paths, in command-line order. A LIST holds one path a
+// line (a trailing CR is dropped, empty lines are skipped); "-" reads `standardInput`. Returns the
+// paths, or nothing with `error` set when a LIST cannot be read.
+std::optional<std::vector<std::string>> ExpandInputs(const std::vector<Input>& inputs,
+                                                     std::istream& standardInput, std::string& error);
+
+} // namespace pagewright::cli

@@ -1,0 +1,82 @@
+#include "conversion_runner.h"
+
+#include "pdf_text_extractor.h"
+#include "target_path.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+namespace pagewright::cli {
+
+namespace {
+
+// The key under which two targets are the same file: exact elsewhere, regardless of ASCII case on
+// Windows, where the file system folds it.
+std::string TargetKey(const std::string& target) {
+#ifdef _WIN32
+    std::string key = target;
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return key;
+#else
+    return target;
+#endif
+}
+
+} // namespace
+
+std::vector<FileResult> ConvertAll(const std::vector<std::string>& sources,
+                                   const std::string& outputDirectory, unsigned jobs,
+                                   const ProgressCallback& progress) {
+    std::vector<FileResult> results(sources.size());
+    // Groups of list positions that share a target, in order of first appearance.
+    std::vector<std::vector<std::size_t>> groups;
+    std::unordered_map<std::string, std::size_t> groupOf;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        results[i].source = sources[i];
+        results[i].target = MakeTargetPath(sources[i], outputDirectory);
+        const auto [it, inserted] = groupOf.try_emplace(TargetKey(results[i].target), groups.size());
+        if (inserted)
+            groups.emplace_back();
+        groups[it->second].push_back(i);
+    }
+
+    if (jobs == 0)
+        jobs = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t workers = std::min<std::size_t>(jobs, groups.size());
+
+    const CPdfTextExtractor engine;
+    std::atomic<std::size_t> nextGroup{0};
+    std::size_t done = 0;
+    std::mutex progressMutex;
+    auto work = [&] {
+        for (;;) {
+            const std::size_t g = nextGroup.fetch_add(1);
+            if (g >= groups.size())
+                return;
+            for (const std::size_t i : groups[g]) {
+                FileResult& result = results[i];
+                result.converted = engine.ConvertFile(result.source, result.target, &result.reason);
+                const std::lock_guard lock(progressMutex);
+                ++done;
+                if (progress)
+                    progress(result, done, sources.size());
+            }
+        }
+    };
+
+    if (workers <= 1) {
+        work();
+    } else {
+        std::vector<std::jthread> threads;
+        threads.reserve(workers);
+        for (std::size_t t = 0; t < workers; ++t)
+            threads.emplace_back(work);
+    }
+    return results;
+}
+
+} // namespace pagewright::cli
