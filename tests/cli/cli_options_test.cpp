@@ -1,0 +1,101 @@
+#include "cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "file_utils.h"
+#include "temp_dir.h"
+
+using namespace pagewright::cli;
+
+namespace {
+
+std::string Describe(const Options& o) {
+    std::string s =
+        "out=" + o.outputDirectory + " jobs=" + std::to_string(o.jobs) + (o.quiet ? " quiet" : "");
+    for (const Input& in : o.inputs)
+        s += (in.isList ? " list:" : " file:") + in.path;
+    return s;
+}
+
+TEST(CliOptions, AcceptedCommandLines) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{"a.pdf"}, "out=. jobs=0 file:a.pdf"},
+        {{"-o", "/out", "a.pdf", "b.pdf"}, "out=/out jobs=0 file:a.pdf file:b.pdf"},
+        {{"-o/out", "-j3", "-q", "a.pdf"}, "out=/out jobs=3 quiet file:a.pdf"},
+        {{"-j", "2", "--files-from", "list.txt"}, "out=. jobs=2 list:list.txt"},
+        {{"--files-from=-", "a.pdf"}, "out=. jobs=0 list:- file:a.pdf"},
+        {{"a.pdf", "--files-from", "l", "b.pdf"}, "out=. jobs=0 file:a.pdf list:l file:b.pdf"},
+        {{"--", "-o", "-q.pdf"}, "out=. jobs=0 file:-o file:-q.pdf"},
+        {{"-o", "x", "-o", "y", "a.pdf"}, "out=y jobs=0 file:a.pdf"}, // the last one counts
+    };
+    for (const Case& c : cases) {
+        const ParseResult r = ParseCommandLine(c.args);
+        ASSERT_TRUE(r.options) << c.expected << ": " << r.error;
+        EXPECT_EQ(r.options->action, Action::Convert);
+        EXPECT_EQ(Describe(*r.options), c.expected);
+    }
+}
+
+TEST(CliOptions, UsageErrorsNameTheProblem) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string errorPart;
+    };
+    const std::vector<Case> cases = {
+        {{}, "no PDF files"},
+        {{"-q"}, "no PDF files"},
+        {{"-o"}, "-o needs a directory"},
+        {{"a.pdf", "-j"}, "-j needs a number"},
+        {{"-j", "0", "a.pdf"}, "at least 1"},
+        {{"-j", "two", "a.pdf"}, "'two'"},
+        {{"-j", "3x", "a.pdf"}, "'3x'"},
+        {{"-j", "-1", "a.pdf"}, "'-1'"},
+        {{"--files-from"}, "needs a list file"},
+        {{"--frobnicate", "a.pdf"}, "unknown option '--frobnicate'"},
+        {{"-x", "a.pdf"}, "unknown option '-x'"},
+    };
+    for (const Case& c : cases) {
+        const ParseResult r = ParseCommandLine(c.args);
+        EXPECT_FALSE(r.options) << c.errorPart;
+        EXPECT_NE(r.error.find(c.errorPart), std::string::npos) << "error '" << r.error << "'";
+    }
+}
+
+TEST(CliOptions, HelpAndVersionWinOverEverythingElse) {
+    EXPECT_EQ(ParseCommandLine({"--help"}).options->action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"-j", "4", "-h"}).options->action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"--version"}).options->action, Action::Version);
+    EXPECT_NE(UsageText().find("pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE..."),
+              std::string::npos);
+}
+
+TEST(CliOptions, ListsExpandInCommandLineOrder) {
+    TempDir dir;
+    WriteBytes(dir / "list.txt", "one.pdf\r\n\r\ntwo words.pdf\nthree.pdf");
+    std::istringstream in("from stdin.pdf\n\nsecond.pdf\n");
+    std::string error;
+    const auto paths = ExpandInputs(
+        {{"first.pdf", false}, {(dir / "list.txt").string(), true}, {"-", true}, {"last.pdf", false}}, in,
+        error);
+    ASSERT_TRUE(paths) << error;
+    EXPECT_EQ(*paths, (std::vector<std::string>{"first.pdf", "one.pdf", "two words.pdf", "three.pdf",
+                                                "from stdin.pdf", "second.pdf", "last.pdf"}));
+}
+
+TEST(CliOptions, UnreadableListIsAnError) {
+    TempDir dir;
+    std::istringstream in;
+    std::string error;
+    EXPECT_FALSE(ExpandInputs({{(dir / "none.txt").string(), true}}, in, error));
+    EXPECT_NE(error.find("none.txt"), std::string::npos);
+}
+
+} // namespace

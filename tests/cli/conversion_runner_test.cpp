@@ -1,0 +1,93 @@
+#include "conversion_runner.h"
+
+#include "file_utils.h"
+#include "pdf_builder.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace pagewright::cli;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string PdfSaying(const std::string& text) {
+    return pagewright::pdfgen::MakePdf({"BT (" + text + ") Tj ET Q"});
+}
+
+class ConversionRunner : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directory(m_dir / "out"); }
+    std::string Out() const { return (m_dir / "out").string(); }
+    std::string MakeSource(const std::string& relative, const std::string& text) {
+        const fs::path path = m_dir / relative;
+        fs::create_directories(path.parent_path());
+        WriteBytes(path, PdfSaying(text));
+        return path.string();
+    }
+    TempDir m_dir;
+};
+
+TEST_F(ConversionRunner, ConvertsEveryFileAndReportsInListOrder) {
+    std::vector<std::string> sources;
+    for (int i = 0; i < 12; ++i)
+        sources.push_back(MakeSource("in/file" + std::to_string(i) + ".pdf", "text " + std::to_string(i)));
+    sources.push_back((m_dir / "in" / "missing.pdf").string());
+
+    std::set<std::string> reported;
+    std::size_t lastDone = 0;
+    const auto results =
+        ConvertAll(sources, Out(), 4, [&](const FileResult& r, std::size_t done, std::size_t total) {
+            EXPECT_EQ(total, 13u);
+            EXPECT_EQ(done, lastDone + 1);
+            lastDone = done;
+            reported.insert(r.source);
+        });
+    ASSERT_EQ(results.size(), sources.size());
+    EXPECT_EQ(reported.size(), sources.size());
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(results[i].source, sources[i]);
+        EXPECT_TRUE(results[i].converted) << results[i].reason;
+        EXPECT_EQ(ReadBytes(results[i].target), "text " + std::to_string(i) + "\r\n");
+    }
+    EXPECT_FALSE(results[12].converted);
+    EXPECT_NE(results[12].reason.find("cannot open the PDF"), std::string::npos);
+}
+
+TEST_F(ConversionRunner, SourcesSharingATargetAreWrittenInListOrderAndTheLastWins) {
+    // Many sources in different folders with the same file name, between other files, on many
+    // threads: the shared target always ends with the text of the last one.
+    for (int round = 0; round < 5; ++round) {
+        std::vector<std::string> sources;
+        for (int i = 0; i < 8; ++i) {
+            sources.push_back(
+                MakeSource("d" + std::to_string(i) + "/same.pdf", "version " + std::to_string(i)));
+            sources.push_back(MakeSource("e/other" + std::to_string(i) + ".pdf", "other"));
+        }
+        const auto results = ConvertAll(sources, Out(), 8);
+        for (const FileResult& r : results)
+            EXPECT_TRUE(r.converted) << r.source << ": " << r.reason;
+        EXPECT_EQ(ReadBytes(m_dir / "out" / "same.txt"), "version 7\r\n");
+    }
+}
+
+TEST_F(ConversionRunner, AFailingLaterSourceLeavesTheSharedTargetEmpty) {
+    // As a run of one file at a time would: the later, missing source empties the target.
+    const std::vector<std::string> sources = {MakeSource("a/x.pdf", "from a"),
+                                              (m_dir / "b" / "x.pdf").string()};
+    const auto results = ConvertAll(sources, Out(), 2);
+    EXPECT_TRUE(results[0].converted);
+    EXPECT_FALSE(results[1].converted);
+    EXPECT_EQ(ReadBytes(m_dir / "out" / "x.txt"), "");
+}
+
+TEST_F(ConversionRunner, EmptyListDoesNothing) {
+    EXPECT_TRUE(ConvertAll({}, Out(), 0).empty());
+}
+
+} // namespace

@@ -1,0 +1,60 @@
+#include "target_path.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TargetCase {
+    std::string source;
+    std::string outputDirectory;
+    std::string expected;
+};
+
+TEST(TargetPath, WindowsStyle) {
+    const std::vector<TargetCase> cases = {
+        {"C:\\docs\\report.pdf", "D:\\out", "D:\\out\\report.txt"},
+        {"C:\\docs\\a.b.pdf", "D:\\out", "D:\\out\\a.b.txt"},
+        {"C:\\docs\\a.b.pdf", "D:\\out\\", "D:\\out\\\\a.b.txt"},  // a trailing separator doubles
+        {"C:\\docs\\README", "D:\\out", "D:\\out\\README.txt"},    // no dot: .txt appended
+        {"C:\\my.docs\\README", "D:\\out", "D:\\out\\README.txt"}, // a dot in a folder is ignored
+        {"C:/docs/report.PDF", "D:\\out", "D:\\out\\report.txt"},  // "/" separates too
+        {"report.pdf", "D:\\out", "D:\\out\\report.txt"},
+        {"C:\\docs\\report.pdf", "", "\\report.txt"},
+        {"C:\\docs\\.pdf", "D:\\out", "D:\\out\\.txt"},
+    };
+    for (const TargetCase& c : cases)
+        EXPECT_EQ(MakeTargetPath(c.source, c.outputDirectory, PathStyle::Windows), c.expected) << c.source;
+}
+
+TEST(TargetPath, PosixStyle) {
+    const std::vector<TargetCase> cases = {
+        {"/home/ann/docs/report.pdf", "/home/ann/out", "/home/ann/out/report.txt"},
+        {"/home/ann/docs/a.b.pdf", "/tmp/", "/tmp//a.b.txt"},
+        {"/home/ann/my.docs/README", "/out", "/out/README.txt"},
+        {"/home/ann/back\\slash.pdf", "/out", "/out/back\\slash.txt"}, // "\" is an ordinary character here
+        {"relative.pdf", ".", "./relative.txt"},
+        {"/docs/rapport d'\xC3\xA9t\xC3\xA9.pdf", "/out", "/out/rapport d'\xC3\xA9t\xC3\xA9.txt"},
+    };
+    for (const TargetCase& c : cases)
+        EXPECT_EQ(MakeTargetPath(c.source, c.outputDirectory, PathStyle::Posix), c.expected) << c.source;
+}
+
+TEST(TargetPath, Utf16GivesTheSameResult) {
+    EXPECT_EQ(MakeTargetPath(u"C:\\d\u00e9j\u00e0\\r\u00e9sum\u00e9.pdf", u"D:\\out", PathStyle::Windows),
+              u"D:\\out\\r\u00e9sum\u00e9.txt");
+    EXPECT_EQ(MakeTargetPath(u"/a.b/c", u"/o", PathStyle::Posix), u"/o/c.txt");
+}
+
+TEST(TargetPath, NativeStyleFollowsThePlatform) {
+#ifdef _WIN32
+    EXPECT_EQ(MakeTargetPath("C:\\docs\\x.pdf", "D:\\out"), "D:\\out\\x.txt");
+#else
+    EXPECT_EQ(MakeTargetPath("/docs/x.pdf", "/out"), "/out/x.txt");
+    EXPECT_EQ(MakeTargetPath("C:\\docs\\x.pdf", "/out"), "/out/C:\\docs\\x.txt");
+#endif
+}
+
+} // namespace
