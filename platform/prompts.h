@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Modal questions and pickers. The program never shows one of these directly, so a test can
+// answer them. The real implementation parents each prompt to the active window.
+
+enum class PromptIcon { Question, Exclamation, Information, Error };
+
+// Only an explicit No cancels: a box closed another way, or one that could not be shown, answers
+// Other, which callers treat like Yes.
+enum class PromptAnswer { Yes, No, Other };
+
+class IPrompts {
+public:
+    virtual ~IPrompts() = default;
+
+    // A message box with the buttons Yes and No.
+    virtual PromptAnswer AskYesNo(const QString& text, const QString& caption, PromptIcon icon) = 0;
+
+    // A message box with an OK button.
+    virtual void ShowMessage(const QString& text, const QString& caption, PromptIcon icon) = 0;
+
+    // The multi-select open-file dialog with the single filter "pdf Files (*.pdf)", existing files
+    // only. Returns full paths in the dialog's order; empty when cancelled.
+    virtual QStringList PickPdfFiles() = 0;
+
+    // The folder picker with the given title, file-system folders only. Returns the chosen
+    // folder's path; empty when cancelled or when the choice has no file-system path.
+    virtual QString PickFolder(const QString& title) = 0;
+};

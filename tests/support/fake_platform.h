@@ -1,0 +1,115 @@
+#pragma once
+
+// Test doubles for the platform services: prompts answered from a queue, a shell that records what
+// it was asked to open, an in-memory profile store and a directory set.
+
+#include "platform_services.h"
+
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+struct AskedQuestion {
+    QString text;
+    QString caption;
+    PromptIcon icon;
+};
+
+class FakePrompts : public IPrompts {
+public:
+    // Answers for the next questions, in order; Yes once they run out.
+    std::deque<PromptAnswer> answers;
+    // Called while a question is open, before it is answered (to act "during" a modal prompt).
+    std::function<void(const AskedQuestion&)> whileAsking;
+    std::vector<AskedQuestion> asked;
+    std::vector<AskedQuestion> shown;
+    // What the pickers return next; empty means cancelled.
+    std::deque<QStringList> pdfSelections;
+    std::deque<QString> folders;
+    QStringList folderTitles;
+    int pdfPickerCalls = 0;
+
+    PromptAnswer AskYesNo(const QString& text, const QString& caption, PromptIcon icon) override {
+        asked.push_back({text, caption, icon});
+        if (whileAsking)
+            whileAsking(asked.back());
+        if (answers.empty())
+            return PromptAnswer::Yes;
+        const PromptAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void ShowMessage(const QString& text, const QString& caption, PromptIcon icon) override {
+        shown.push_back({text, caption, icon});
+    }
+    QStringList PickPdfFiles() override {
+        ++pdfPickerCalls;
+        if (pdfSelections.empty())
+            return {};
+        QStringList s = pdfSelections.front();
+        pdfSelections.pop_front();
+        return s;
+    }
+    QString PickFolder(const QString& title) override {
+        folderTitles << title;
+        if (folders.empty())
+            return {};
+        QString f = folders.front();
+        folders.pop_front();
+        return f;
+    }
+};
+
+class FakeShell : public IDesktopShell {
+public:
+    QStringList openedFolders;
+    QStringList openedAddresses;
+    bool succeed = true;
+
+    bool OpenFolder(const QString& path) override {
+        openedFolders << path;
+        return succeed;
+    }
+    bool OpenAddress(const QString& address) override {
+        openedAddresses << address;
+        return succeed;
+    }
+};
+
+// Keys are kept as "section/key" in lower case; no file is involved.
+class FakeProfileStore : public IProfileStore {
+public:
+    QMap<QString, QString> values;
+    int writes = 0;
+
+    QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const override {
+        return values.value(Key(section, key), defaultValue).left(259);
+    }
+    bool WriteString(const QString& section, const QString& key, const QString& value) override {
+        ++writes;
+        values.insert(Key(section, key), value);
+        return true;
+    }
+    static QString Key(const QString& section, const QString& key) { return (section + "/" + key).toLower(); }
+};
+
+class FakeDirectories : public IDirectories {
+public:
+    QSet<QString> existing;
+    QSet<QString> creatable;
+    QStringList created;
+
+    bool DirectoryExists(const QString& path) const override { return existing.contains(path); }
+    bool CreateDirectory(const QString& path) override {
+        if (existing.contains(path) || !creatable.contains(path))
+            return false;
+        existing.insert(path);
+        created << path;
+        return true;
+    }
+};
