@@ -1,0 +1,76 @@
+#include "blocking_window_proxy.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+template <typename F> void BlockingWindowProxy::Run(F&& call) const {
+    if (QThread::currentThread() == m_context->thread()) {
+        call();
+        return;
+    }
+    QMetaObject::invokeMethod(m_context, std::forward<F>(call), Qt::BlockingQueuedConnection);
+}
+
+int BlockingWindowProxy::RowCount() const {
+    int count = 0;
+    Run([&] { count = m_window.RowCount(); });
+    return count;
+}
+
+QString BlockingWindowProxy::CellText(int row, int column) const {
+    QString text;
+    Run([&] { text = m_window.CellText(row, column); });
+    return text;
+}
+
+void BlockingWindowProxy::SetCellText(int row, int column, const QString& text) {
+    Run([&] { m_window.SetCellText(row, column, text); });
+}
+
+void BlockingWindowProxy::SetRowToolTip(int row, const QString& text) {
+    Run([&] { m_window.SetRowToolTip(row, text); });
+}
+
+void BlockingWindowProxy::InsertRow(int row) {
+    Run([&] { m_window.InsertRow(row); });
+}
+
+void BlockingWindowProxy::DeleteRow(int row) {
+    Run([&] { m_window.DeleteRow(row); });
+}
+
+void BlockingWindowProxy::DeleteAllRows() {
+    Run([&] { m_window.DeleteAllRows(); });
+}
+
+bool BlockingWindowProxy::IsRowSelected(int row) const {
+    bool selected = false;
+    Run([&] { selected = m_window.IsRowSelected(row); });
+    return selected;
+}
+
+void BlockingWindowProxy::SelectRow(int row, bool ensureVisible) {
+    Run([&] { m_window.SelectRow(row, ensureVisible); });
+}
+
+void BlockingWindowProxy::FocusList() {
+    Run([&] { m_window.FocusList(); });
+}
+
+QString BlockingWindowProxy::OutputDirectory() const {
+    QString path;
+    Run([&] { path = m_window.OutputDirectory(); });
+    return path;
+}
+
+void BlockingWindowProxy::EnableCommand(Command command, bool enabled) {
+    Run([&] { m_window.EnableCommand(command, enabled); });
+}
+
+void BlockingWindowProxy::SetProgressRange(int low, int high) {
+    Run([&] { m_window.SetProgressRange(low, high); });
+}
+
+void BlockingWindowProxy::OpenFolder(const QString& path) {
+    Run([&] { m_window.OpenFolder(path); });
+}

@@ -1,0 +1,137 @@
+#include "job_batch.h"
+
+#include "blocking_window_proxy.h"
+#include "conversion_worker.h"
+#include "job_paths.h"
+#include "prompts.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSet>
+#include <QThread>
+
+namespace {
+
+const QString kOverwriteQuestion = QStringLiteral("Are you want to overtwrite  ");
+const QString kStopQuestion = QStringLiteral("Do you want to stop convert?");
+const QString kWarning = QStringLiteral("Warning");
+
+} // namespace
+
+CJobBatch::CJobBatch(IJobWindow& window, IPrompts& prompts, QObject* parent)
+    : QObject(parent), m_window(window), m_prompts(prompts),
+      m_proxy(std::make_unique<BlockingWindowProxy>(this, window)) {}
+
+CJobBatch::~CJobBatch() { WaitForWorker(); }
+
+void CJobBatch::WaitUntilIdle() { WaitForWorker(); }
+
+void CJobBatch::WaitForWorker() {
+    // The worker blocks on calls into this thread; serve them until its end has been handled.
+    while (m_worker) {
+        QEventLoop loop;
+        connect(this, &CJobBatch::RunFinished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+void CJobBatch::SetState(std::initializer_list<std::pair<Command, bool>> writes) {
+    for (const auto& [command, enabled] : writes)
+        m_window.EnableCommand(command, enabled);
+}
+
+bool CJobBatch::IsRunning() const { return m_worker != nullptr; }
+
+bool CJobBatch::IsFileInList(const QString& path) const {
+    const QString key = DuplicateKey(path);
+    const int rows = m_window.RowCount();
+    for (int row = 0; row < rows; ++row)
+        if (DuplicateKey(m_window.CellText(row, kColumnName)) == key)
+            return true;
+    return false;
+}
+
+void CJobBatch::OnAdd() {
+    m_stopRequested.store(false);
+    const QString outputDirectory = m_window.OutputDirectory();
+    const QStringList paths = m_prompts.PickPdfFiles();
+    if (paths.isEmpty())
+        return;
+
+    // The rows' keys, gathered once: asking the list for every chosen file would make adding
+    // thousands of files quadratic.
+    QSet<QString> inList;
+    const int rows = m_window.RowCount();
+    inList.reserve(rows + paths.size());
+    for (int row = 0; row < rows; ++row)
+        inList.insert(DuplicateKey(m_window.CellText(row, kColumnName)));
+
+    int insertAt = 0;
+    for (const QString& path : paths) {
+        const QString target = TargetPathFor(path, outputDirectory);
+        const QString key = DuplicateKey(path);
+        if (inList.contains(key))
+            return; // the rest of the selection is not added, and the buttons stay as they are
+        const QString size = SizeText(QFileInfo(path).size());
+        if (QFileInfo::exists(target) &&
+            m_prompts.AskYesNo(kOverwriteQuestion + target + QStringLiteral("!"), kWarning,
+                               PromptIcon::Exclamation) != PromptAnswer::Yes)
+            continue;
+        m_window.InsertRow(insertAt);
+        m_window.SetCellText(insertAt, kColumnName, path);
+        m_window.SetCellText(insertAt, kColumnSize, size);
+        m_window.SetCellText(insertAt, kColumnTarget, QStringLiteral("txt"));
+        m_window.SetCellText(insertAt, kColumnStatus, kStatusReady);
+        inList.insert(key);
+        ++insertAt;
+    }
+    SetState({{Command::Convert, true}, {Command::Clear, true}, {Command::Remove, true}, {Command::Stop, false}});
+}
+
+void CJobBatch::OnRemove() {
+    if (m_window.RowCount() == 0)
+        return;
+    for (int row = m_window.RowCount() - 1; row >= 0; --row) {
+        if (!m_window.IsRowSelected(row))
+            continue;
+        m_window.DeleteRow(row);
+        if (row < m_window.RowCount())
+            m_window.SelectRow(row, false);
+    }
+    m_window.FocusList();
+    if (m_window.RowCount() == 0)
+        SetState({{Command::Convert, false},
+                  {Command::Clear, false},
+                  {Command::Remove, false},
+                  {Command::Stop, false},
+                  {Command::Add, true}});
+}
+
+void CJobBatch::OnClear() {
+    m_window.DeleteAllRows();
+    SetState({{Command::Convert, false}, {Command::Clear, false}, {Command::Remove, false}, {Command::Stop, false}});
+}
+
+void CJobBatch::OnConvert() {
+    if (m_window.RowCount() == 0 || m_worker)
+        return;
+    SetState({{Command::Convert, false},
+              {Command::Clear, false},
+              {Command::Remove, false},
+              {Command::Stop, true},
+              {Command::Add, false},
+              {Command::Quit, false}});
+    m_worker = QThread::create([this] { ConvertThreadProc(*m_proxy, m_stopRequested); });
+    connect(m_worker, &QThread::finished, this, [this] {
+        m_worker->wait();
+        delete m_worker;
+        m_worker = nullptr;
+        emit RunFinished();
+    });
+    m_worker->start(QThread::HighestPriority);
+}
+
+void CJobBatch::OnStop() {
+    if (m_prompts.AskYesNo(kStopQuestion, kWarning, PromptIcon::Question) != PromptAnswer::No)
+        m_stopRequested.store(true);
+}

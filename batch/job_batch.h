@@ -1,0 +1,62 @@
+#pragma once
+
+#include "job_window.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+class IPrompts;
+class QThread;
+class BlockingWindowProxy;
+
+// The batch commands of the main window: Add, Remove and Clear edit the job list; Convert starts
+// one conversion run on a worker thread and Stop asks it to end before its next row. All of them
+// run on the UI thread. The object owns the worker and the stop request.
+class CJobBatch : public QObject {
+    Q_OBJECT
+
+public:
+    CJobBatch(IJobWindow& window, IPrompts& prompts, QObject* parent = nullptr);
+    // Waits for a running worker, keeping the UI thread's events going meanwhile, so the worker
+    // never outlives the window it drives.
+    ~CJobBatch() override;
+
+    // Picks PDF files and puts a row for each at the top of the list, in the picker's order. The
+    // first path that is already in the list ends the Add silently; a path whose text file exists
+    // is added only when the overwrite question is answered Yes.
+    void OnAdd();
+    // Removes the selected rows; the row after each removed block becomes selected.
+    void OnRemove();
+    void OnClear();
+    // True when some row holds exactly this path (ASCII case folded on Windows).
+    bool IsFileInList(const QString& path) const;
+    // Starts a run over the list (nothing when the list is empty).
+    void OnConvert();
+    // Asks whether to stop; anything but No sets the stop request.
+    void OnStop();
+
+    bool IsRunning() const;
+    // Returns once no worker runs, serving the worker's calls into the window meanwhile.
+    void WaitUntilIdle();
+    bool StopRequested() const { return m_stopRequested.load(); }
+    // Sets the stop request without asking (the window is being closed during a run).
+    void RequestStop() { m_stopRequested.store(true); }
+    void ClearStopRequest() { m_stopRequested.store(false); }
+
+signals:
+    // The worker has made its last step; the window may close now.
+    void RunFinished();
+
+private:
+    void SetState(std::initializer_list<std::pair<Command, bool>> writes);
+    void WaitForWorker();
+
+    IJobWindow& m_window;
+    IPrompts& m_prompts;
+    std::atomic<bool> m_stopRequested{false};
+    std::unique_ptr<BlockingWindowProxy> m_proxy;
+    QThread* m_worker = nullptr;
+};

@@ -1,0 +1,126 @@
+#include "conversion_worker.h"
+
+#include "fake_job_window.h"
+#include "file_utils.h"
+#include "pdf_builder.h"
+#include "qt_printers.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <atomic>
+
+namespace {
+
+// The worker's logic, driven on the test's own thread against a window without widgets.
+class ConversionWorker : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(m_dir / "out");
+        m_window.outputDirectory = Q(m_dir / "out");
+        for (const char* name : {"one", "two", "three"}) {
+            WriteBytes(m_dir / (std::string(name) + ".pdf"),
+                       pagewright::pdfgen::MakePdf({std::string("BT (") + name + ") Tj ET Q"}));
+            m_window.AddRow(Q(m_dir / (std::string(name) + ".pdf")));
+        }
+    }
+    static QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+    std::string Text(const char* name) { return ReadBytes(m_dir / "out" / (std::string(name) + ".txt")); }
+
+    TempDir m_dir;
+    FakeJobWindow m_window;
+    std::atomic<bool> m_stop{false};
+};
+
+TEST_F(ConversionWorker, ConvertsEveryRowTopDownAndOpensTheFolderOnce) {
+    EXPECT_EQ(ConvertThreadProc(m_window, m_stop), 1);
+    EXPECT_EQ(m_window.statusLog, (QStringList{"0:Converting", "0:Complete", "1:Converting", "1:Complete",
+                                               "2:Converting", "2:Complete"}));
+    EXPECT_EQ(Text("one"), "one\r\n");
+    EXPECT_EQ(Text("three"), "three\r\n");
+    EXPECT_EQ(m_window.selected, (std::set<int>{0, 1, 2})) << "every processed row stays selected";
+    EXPECT_EQ(m_window.visibleRequests, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(m_window.openedFolders, QStringList{m_window.outputDirectory});
+    EXPECT_EQ(m_window.commandWrites, kRunEnded);
+    EXPECT_EQ(m_window.progressRanges, (std::vector<std::pair<int, int>>{{1, 100}}));
+    EXPECT_FALSE(m_stop.load());
+}
+
+TEST_F(ConversionWorker, FileThatCannotBeConvertedEndsFailedWithItsReason) {
+    m_window.rows[1][kColumnName] = Q(m_dir / "missing.pdf");
+    ConvertThreadProc(m_window, m_stop);
+    EXPECT_EQ(m_window.rows[0][kColumnStatus], "Complete");
+    EXPECT_EQ(m_window.rows[1][kColumnStatus], "Failed");
+    EXPECT_TRUE(m_window.toolTips[1].contains("cannot open the PDF")) << m_window.toolTips[1].toStdString();
+    EXPECT_EQ(m_window.rows[2][kColumnStatus], "Complete");
+    EXPECT_TRUE(m_window.toolTips[2].isEmpty());
+    EXPECT_EQ(m_window.openedFolders.size(), 1);
+}
+
+TEST_F(ConversionWorker, RerunClearsAnEarlierFailure) {
+    m_window.toolTips[0] = "old reason";
+    m_window.rows[0][kColumnStatus] = "Failed";
+    ConvertThreadProc(m_window, m_stop);
+    EXPECT_EQ(m_window.rows[0][kColumnStatus], "Complete");
+    EXPECT_TRUE(m_window.toolTips[0].isEmpty());
+}
+
+TEST_F(ConversionWorker, MissingOutputFolderFailsEveryRowWithoutCrashing) {
+    m_window.outputDirectory = Q(m_dir / "gone");
+    ConvertThreadProc(m_window, m_stop);
+    for (const auto& row : m_window.rows)
+        EXPECT_EQ(row[kColumnStatus], "Failed");
+    EXPECT_TRUE(m_window.toolTips[0].contains("cannot create the text file"));
+    EXPECT_EQ(m_window.commandWrites, kRunEnded);
+}
+
+TEST_F(ConversionWorker, StopDuringARowFinishesItAndLeavesTheRestReady) {
+    for (const int stopAt : {1, 2}) {
+        SCOPED_TRACE(stopAt);
+        FakeJobWindow window = m_window;
+        window.afterSetCell = [&](int row, int column, const QString& text) {
+            if (row == stopAt && column == kColumnStatus && text == "Converting")
+                m_stop.store(true);
+        };
+        ConvertThreadProc(window, m_stop);
+        EXPECT_EQ(window.rows[stopAt][kColumnStatus], "Complete");
+        if (stopAt == 1) {
+            EXPECT_EQ(window.rows[2][kColumnStatus], "Ready");
+        }
+        EXPECT_TRUE(window.openedFolders.isEmpty());
+        EXPECT_FALSE(m_stop.load()) << "the request is cleared at the end of a stopped run";
+        EXPECT_EQ(window.commandWrites, kRunEnded);
+    }
+}
+
+TEST_F(ConversionWorker, PendingStopRequestConvertsNothingAndIsCleared) {
+    m_stop.store(true);
+    ConvertThreadProc(m_window, m_stop);
+    EXPECT_TRUE(m_window.statusLog.isEmpty());
+    EXPECT_TRUE(m_window.openedFolders.isEmpty());
+    EXPECT_FALSE(m_stop.load());
+    EXPECT_EQ(m_window.commandWrites, kRunEnded);
+}
+
+TEST_F(ConversionWorker, RowsAreCountedAgainAfterEachRow) {
+    // A row appearing during the run (the list is otherwise locked) is still converted.
+    m_window.afterSetCell = [&](int row, int column, const QString& text) {
+        if (row == 2 && column == kColumnStatus && text == "Complete" && m_window.rows.size() == 3)
+            m_window.AddRow(m_window.rows[0][kColumnName]);
+    };
+    ConvertThreadProc(m_window, m_stop);
+    EXPECT_EQ(m_window.rows[3][kColumnStatus], "Complete");
+}
+
+TEST(ConversionWorkerEmpty, EmptyListOpensTheFolderAndReturnsToReady) {
+    FakeJobWindow window;
+    window.outputDirectory = "/nowhere";
+    std::atomic<bool> stop{false};
+    ConvertThreadProc(window, stop);
+    EXPECT_EQ(window.openedFolders, QStringList{"/nowhere"});
+    EXPECT_EQ(window.commandWrites, kRunEnded);
+}
+
+} // namespace

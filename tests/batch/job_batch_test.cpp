@@ -1,0 +1,245 @@
+#include "job_batch.h"
+
+#include "fake_job_window.h"
+#include "fake_platform.h"
+#include "file_utils.h"
+#include "pdf_builder.h"
+#include "qt_printers.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+
+class JobBatch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(m_dir / "out");
+        m_window.outputDirectory = Q(m_dir / "out");
+    }
+    static QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+    // A real PDF with one line of text; returns its path.
+    QString Pdf(const std::string& name, std::size_t padding = 0) {
+        const auto path = m_dir / (name + ".pdf");
+        std::string pdf = pagewright::pdfgen::MakePdf({"BT (" + name + ") Tj ET Q"});
+        pdf += std::string(padding, '%');
+        WriteBytes(path, pdf);
+        return Q(path);
+    }
+    void Add(const QStringList& selection) {
+        m_prompts.pdfSelections.push_back(selection);
+        m_batch.OnAdd();
+    }
+    // Runs the event loop until the worker has ended.
+    bool RunToEnd() {
+        if (!m_batch.IsRunning())
+            return false;
+        QEventLoop loop;
+        QObject::connect(&m_batch, &CJobBatch::RunFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        loop.exec();
+        return !m_batch.IsRunning();
+    }
+
+    TempDir m_dir;
+    FakeJobWindow m_window;
+    FakePrompts m_prompts;
+    CJobBatch m_batch{m_window, m_prompts};
+};
+
+TEST_F(JobBatch, AddInsertsTheSelectionAtTheTopInOrder) {
+    const QStringList old = {Pdf("old1"), Pdf("old2")};
+    const QStringList added = {Pdf("a", 1000), Pdf("b"), Pdf("c")};
+    Add(old);
+    Add(added);
+    EXPECT_EQ(m_window.Paths(), added + old);
+    const auto& row = m_window.rows[0];
+    EXPECT_EQ(row[kColumnTarget], "txt");
+    EXPECT_EQ(row[kColumnStatus], "Ready");
+    EXPECT_EQ(row[kColumnSize], QString::number((std::filesystem::file_size(m_dir / "a.pdf")) / 1000) + "kb");
+    EXPECT_TRUE(m_prompts.asked.empty());
+    EXPECT_EQ(m_window.commandWrites.size(), 8u);
+    EXPECT_TRUE(std::equal(kToReady.begin(), kToReady.end(), m_window.commandWrites.end() - 4));
+}
+
+TEST_F(JobBatch, AddStopsSilentlyAtTheFirstDuplicate) {
+    Add({Pdf("x")});
+    m_window.commandWrites.clear();
+    Add({Pdf("new1"), Pdf("x"), Pdf("new2")});
+    EXPECT_EQ(m_window.Paths(), (QStringList{Pdf("new1"), Pdf("x")}));
+    EXPECT_TRUE(m_prompts.asked.empty());
+    EXPECT_TRUE(m_window.commandWrites.empty()) << "an Add ended by a duplicate leaves the buttons alone";
+}
+
+TEST_F(JobBatch, DuplicateCheckComparesWholePathsAsTheFileSystemDoes) {
+    const QString longName = Q(m_dir.Path()) + "/" + QString(1100, 'n') + "a";
+    const QString sameStart = Q(m_dir.Path()) + "/" + QString(1100, 'n') + "b";
+    m_window.AddRow(longName);
+    EXPECT_TRUE(m_batch.IsFileInList(longName));
+    EXPECT_FALSE(m_batch.IsFileInList(sameStart)) << "paths that differ after 1023 characters are different";
+#ifdef Q_OS_WIN
+    EXPECT_TRUE(m_batch.IsFileInList(longName.toUpper()));
+#else
+    EXPECT_FALSE(m_batch.IsFileInList(longName.toUpper()));
+#endif
+    EXPECT_FALSE(FakeJobWindow().RowCount());
+}
+
+TEST_F(JobBatch, ExistingTargetIsAddedOnlyWhenOverwriteIsAnsweredYes) {
+    for (const char* name : {"yes", "no", "closed"})
+        WriteBytes(m_dir / "out" / (std::string(name) + ".txt"), "old");
+    m_prompts.answers = {PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::Other};
+    Add({Pdf("yes"), Pdf("no"), Pdf("closed"), Pdf("fresh")});
+    EXPECT_EQ(m_window.Paths(), (QStringList{Pdf("yes"), Pdf("fresh")}));
+    ASSERT_EQ(m_prompts.asked.size(), 3u);
+    const QString target = Q(m_dir / "out" / "yes.txt");
+    EXPECT_EQ(m_prompts.asked[0].text, "Are you want to overtwrite  " + target + "!");
+    EXPECT_EQ(m_prompts.asked[0].caption, "Warning");
+    EXPECT_EQ(m_prompts.asked[0].icon, PromptIcon::Exclamation);
+}
+
+TEST_F(JobBatch, EveryFileDeclinedStillGivesTheReadyState) {
+    WriteBytes(m_dir / "out" / "a.txt", "old");
+    m_prompts.answers = {PromptAnswer::No};
+    Add({Pdf("a")});
+    EXPECT_EQ(m_window.RowCount(), 0);
+    EXPECT_EQ(m_window.commandWrites, kToReady);
+    m_batch.OnConvert();
+    EXPECT_FALSE(m_batch.IsRunning()) << "Convert with an empty list does nothing";
+    EXPECT_EQ(m_window.commandWrites, kToReady);
+}
+
+TEST_F(JobBatch, CancelledPickerChangesNothingButClearsTheStopRequest) {
+    m_batch.RequestStop();
+    m_batch.OnAdd();
+    EXPECT_EQ(m_prompts.pdfPickerCalls, 1);
+    EXPECT_FALSE(m_batch.StopRequested());
+    EXPECT_EQ(m_window.RowCount(), 0);
+    EXPECT_TRUE(m_window.commandWrites.empty());
+}
+
+TEST_F(JobBatch, RemoveDeletesSelectedRowsAndSelectsTheRowAfterEachBlock) {
+    for (int i = 1; i <= 5; ++i)
+        m_window.AddRow("/r" + QString::number(i));
+    m_window.selected = {1, 2};
+    m_batch.OnRemove();
+    EXPECT_EQ(m_window.Paths(), (QStringList{"/r1", "/r4", "/r5"}));
+    EXPECT_EQ(m_window.selected, (std::set<int>{1})) << "the row that was fourth";
+    EXPECT_EQ(m_window.focusCalls, 1);
+    EXPECT_TRUE(m_window.commandWrites.empty()) << "rows remain: buttons untouched";
+
+    m_window.selected = {1, 2};
+    m_batch.OnRemove();
+    EXPECT_EQ(m_window.Paths(), QStringList{"/r1"});
+    EXPECT_TRUE(m_window.selected.empty()) << "removing the last rows leaves no selection";
+}
+
+TEST_F(JobBatch, RemoveWithNothingSelectedOnlyFocusesTheList) {
+    m_window.AddRow("/a");
+    m_batch.OnRemove();
+    EXPECT_EQ(m_window.RowCount(), 1);
+    EXPECT_EQ(m_window.focusCalls, 1);
+    FakeJobWindow empty;
+    CJobBatch onEmpty(empty, m_prompts);
+    onEmpty.OnRemove();
+    EXPECT_EQ(empty.focusCalls, 0) << "an empty list is left alone";
+}
+
+TEST_F(JobBatch, RemovingEveryRowAndClearGiveTheEmptyState) {
+    m_window.AddRow("/a");
+    m_window.AddRow("/b");
+    m_window.selected = {0, 1};
+    m_batch.OnRemove();
+    EXPECT_EQ(m_window.RowCount(), 0);
+    EXPECT_EQ(m_window.commandWrites, kLastRowRemoved);
+
+    m_window.commandWrites.clear();
+    m_window.AddRow("/c");
+    m_batch.OnClear();
+    EXPECT_EQ(m_window.RowCount(), 0);
+    EXPECT_EQ(m_window.commandWrites, kCleared) << "Clear leaves Add as it was";
+}
+
+TEST_F(JobBatch, RunOnTheWorkerThreadConvertsEveryRow) {
+    Add({Pdf("one"), Pdf("two"), Pdf("three")});
+    m_window.commandWrites.clear();
+    m_window.statusLog.clear();
+    m_batch.OnConvert();
+    EXPECT_EQ(m_window.commandWrites, kRunStarted);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(m_window.statusLog, (QStringList{"0:Converting", "0:Complete", "1:Converting", "1:Complete",
+                                               "2:Converting", "2:Complete"}));
+    EXPECT_EQ(ReadBytes(m_dir / "out" / "two.txt"), "two\r\n");
+    EXPECT_EQ(m_window.openedFolders.size(), 1);
+    std::vector<std::pair<Command, bool>> expected = kRunStarted;
+    expected.insert(expected.end(), kRunEnded.begin(), kRunEnded.end());
+    EXPECT_EQ(m_window.commandWrites, expected);
+}
+
+TEST_F(JobBatch, StopAnsweredDuringTheSecondRow) {
+    for (const PromptAnswer answer : {PromptAnswer::Yes, PromptAnswer::No}) {
+        SCOPED_TRACE(answer == PromptAnswer::Yes ? "Yes" : "No");
+        m_batch.OnClear();
+        m_window.statusLog.clear();
+        m_window.openedFolders.clear();
+        Add({Pdf("one"), Pdf("two"), Pdf("three")});
+        m_window.statusLog.clear();
+        m_prompts.answers = {answer};
+        m_window.afterSetCell = [&](int row, int column, const QString& text) {
+            if (row == 1 && column == kColumnStatus && text == "Converting")
+                m_batch.OnStop(); // the question is answered while the worker waits
+        };
+        m_batch.OnConvert();
+        ASSERT_TRUE(RunToEnd());
+        m_window.afterSetCell = nullptr;
+        EXPECT_EQ(m_prompts.asked.back().text, "Do you want to stop convert?");
+        EXPECT_EQ(m_prompts.asked.back().icon, PromptIcon::Question);
+        EXPECT_EQ(m_window.rows[1][kColumnStatus], "Complete");
+        if (answer == PromptAnswer::Yes) {
+            EXPECT_EQ(m_window.rows[2][kColumnStatus], "Ready");
+            EXPECT_TRUE(m_window.openedFolders.isEmpty());
+        } else {
+            EXPECT_EQ(m_window.rows[2][kColumnStatus], "Complete");
+            EXPECT_EQ(m_window.openedFolders.size(), 1);
+        }
+        EXPECT_FALSE(m_batch.StopRequested());
+    }
+}
+
+TEST_F(JobBatch, StopRequestLeftPendingAfterARunEnded) {
+    Add({Pdf("one")});
+    m_batch.OnConvert();
+    ASSERT_TRUE(RunToEnd());
+    m_window.statusLog.clear();
+    m_batch.OnStop(); // answered Yes after the run had ended
+    EXPECT_TRUE(m_batch.StopRequested());
+    m_window.statusLog.clear();
+    m_window.openedFolders.clear();
+    m_batch.OnConvert();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(m_window.statusLog.isEmpty()) << "the next run converts no row";
+    EXPECT_TRUE(m_window.openedFolders.isEmpty());
+    EXPECT_FALSE(m_batch.StopRequested());
+
+    m_batch.OnStop();
+    Add({});
+    EXPECT_FALSE(m_batch.StopRequested()) << "an Add clears a pending request first";
+}
+
+TEST_F(JobBatch, DestroyingTheBatchDuringARunWaitsForTheWorker) {
+    auto window = std::make_unique<FakeJobWindow>();
+    window->outputDirectory = m_window.outputDirectory;
+    for (int i = 0; i < 20; ++i)
+        window->AddRow(Pdf("many" + std::to_string(i)));
+    auto batch = std::make_unique<CJobBatch>(*window, m_prompts);
+    batch->OnConvert();
+    batch.reset(); // must not return before the worker has made its last call into the window
+    EXPECT_EQ(window->statusLog.size(), 40);
+    EXPECT_EQ(window->rows.back()[kColumnStatus], "Complete");
+    EXPECT_EQ(window->commandWrites.back(), (std::pair<Command, bool>{Command::Quit, true}));
+}
+
+} // namespace
