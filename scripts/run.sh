@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Builds Pagewright (Release) and runs it on the sample PDFs: each becomes a text file in ./out/.
-# Installs what a fresh Debian 12 machine lacks. Usage: scripts/run.sh
+# Builds Pagewright (Release) and starts the window. Without a display it converts the sample PDFs
+# with pagewright-cli into ./out/ instead. Installs what a fresh Debian 12 machine lacks.
+# Usage: scripts/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${GUI_RUNTIME_PACKAGES[@]}"
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPAGEWRIGHT_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target pagewright-cli
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --parallel "$(nproc)" --target pagewright pagewright-cli
 
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    exec "$build/bin/pagewright"
+fi
+
+echo "No display found: converting the sample PDFs with pagewright-cli instead."
 mkdir -p out
 "$build/bin/pagewright-cli" -o out res/samples/*.pdf
 echo "The text of the sample PDFs is in $(pwd)/out/:"

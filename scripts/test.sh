@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev
+ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev fonts-dejavu-core
 # Number reading is tested under a locale with a decimal comma.
 ensure_locale de_DE.UTF-8
 

@@ -13,7 +13,13 @@
 #include <functional>
 #include <set>
 #include <utility>
+#include <ostream>
 #include <vector>
+
+inline void PrintTo(Command c, std::ostream* os) {
+    static const char* const names[] = {"Add", "Remove", "Clear", "Convert", "Stop", "Quit"};
+    *os << names[static_cast<int>(c)];
+}
 
 class FakeJobWindow : public IJobWindow {
 public:

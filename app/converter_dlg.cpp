@@ -1,0 +1,338 @@
+#include "converter_dlg.h"
+
+#include "about_dlg.h"
+#include "dialog_units.h"
+#include "job_batch.h"
+#include "job_list_delegate.h"
+#include "main_window_template.h"
+#include "output_directory.h"
+#include "product_info.h"
+#include "system_menu.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+const QString kQuitQuestion = QStringLiteral("Do you want to quit?");
+const QString kWarning = QStringLiteral("Warning");
+const QString kAboutCommandText = QStringLiteral("&About Pagewright");
+
+struct ColumnTemplate {
+    const char* heading;
+    int width;
+};
+constexpr ColumnTemplate kColumns[kJobColumnCount] = {
+    {"NO.", 35}, {"Name", 245}, {"Size", 75}, {"Target", 60}, {"Status", 60}};
+
+int ControlFor(Command command) {
+    switch (command) {
+    case Command::Add:
+        return IDC_ADD;
+    case Command::Remove:
+        return IDC_REMOVE;
+    case Command::Clear:
+        return IDC_CLEAR;
+    case Command::Convert:
+        return IDC_CONVERT;
+    case Command::Stop:
+        return IDC_STOP;
+    case Command::Quit:
+        return IDOK;
+    }
+    return 0;
+}
+
+} // namespace
+
+CConverterDlg::CConverterDlg(const PlatformServices& services, QWidget* parent)
+    : QDialog(parent), m_services(services) {
+    m_batch = new CJobBatch(*this, m_services.prompts, this);
+    connect(m_batch, &CJobBatch::RunFinished, this, [this] {
+        if (m_closePending) {
+            m_closePending = false;
+            QDialog::reject();
+        }
+    });
+    OnInitDialog();
+}
+
+CConverterDlg::~CConverterDlg() {
+    // The worker drives this window until its last step; let it finish while everything exists.
+    m_batch->RequestStop();
+    m_batch->WaitUntilIdle();
+}
+
+void CConverterDlg::OnInitDialog() {
+    CreateControls();
+    AddAboutCommand();
+    setWindowIcon(QIcon(QStringLiteral(":/icons/pagewright.svg")));
+    setWindowTitle(kProductName + QStringLiteral(" ") + kProductVersion);
+    m_batch->ClearStopRequest();
+
+    LoadOutputDirectory(m_services.profile, m_services.directories,
+                        [this](const QString& path) { m_outputDirectory->setText(path); });
+
+    EnableCommand(Command::Convert, false);
+    EnableCommand(Command::Clear, false);
+    EnableCommand(Command::Remove, false);
+    EnableCommand(Command::Stop, false);
+    SetUpJobList();
+}
+
+void CConverterDlg::CreateControls() {
+    QFont dialogFont = font();
+    dialogFont.setPointSize(kDialogFontPoints);
+    setFont(dialogFont);
+    const QSizeF base = DialogBaseUnits(dialogFont);
+    setFixedSize(DialogUnitsToPixels(QRect(0, 0, kMainWindowWidthUnits, kMainWindowHeightUnits), base).size());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    QWidget* previous = nullptr;
+    QList<QWidget*> frames;
+    for (const ControlTemplate& t : kMainWindowControls) {
+        const QString text = t.text ? QString::fromUtf8(t.text) : QString();
+        QWidget* w = nullptr;
+        switch (t.kind) {
+        case ControlKind::DefaultButton:
+        case ControlKind::Button: {
+            auto* button = new QPushButton(text, this);
+            button->setDefault(t.kind == ControlKind::DefaultButton);
+            w = button;
+            break;
+        }
+        case ControlKind::List:
+            m_list = new QTreeWidget(this);
+            w = m_list;
+            break;
+        case ControlKind::Progress:
+            m_progress = new QProgressBar(this);
+            m_progress->setTextVisible(false);
+            w = m_progress;
+            break;
+        case ControlKind::Label: {
+            auto* label = new QLabel(text, this);
+            label->setWordWrap(true);
+            w = label;
+            break;
+        }
+        case ControlKind::Edit:
+            m_outputDirectory = new QLineEdit(text, this);
+            w = m_outputDirectory;
+            break;
+        case ControlKind::Frame:
+            w = new QGroupBox(this);
+            frames << w;
+            break;
+        case ControlKind::Link: {
+            auto* link = new QLabel(this);
+            link->setText(QStringLiteral("<a href=\"%1\" style=\"text-decoration:none\">%1</a>")
+                              .arg(kHomePageAddress.toHtmlEscaped()));
+            link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+            link->setCursor(Qt::PointingHandCursor);
+            connect(link, &QLabel::linkActivated, this,
+                    [this](const QString& address) { m_services.shell.OpenAddress(address); });
+            w = link;
+            break;
+        }
+        }
+        w->setGeometry(DialogUnitsToPixels(t.units, base));
+        w->setEnabled(t.enabled);
+        // Hidden controls exist but are never shown.
+        w->setVisible(t.visible);
+        if (t.toolTip)
+            w->setToolTip(QString::fromUtf8(t.toolTip));
+        w->setObjectName(QStringLiteral("control%1").arg(t.id));
+        if (w->focusPolicy() != Qt::NoFocus) {
+            if (previous)
+                setTabOrder(previous, w);
+            previous = w;
+        }
+        m_controls.insert(t.id, w);
+    }
+    // The frames are declared after the buttons they surround but must lie beneath them.
+    for (QWidget* frame : frames)
+        frame->lower();
+
+    const auto onClick = [this](int id, void (CConverterDlg::*handler)()) {
+        connect(static_cast<QPushButton*>(Control(id)), &QPushButton::clicked, this, handler);
+    };
+    onClick(IDOK, &CConverterDlg::OnOK);
+    onClick(IDC_ADD, &CConverterDlg::OnAdd);
+    onClick(IDC_REMOVE, &CConverterDlg::OnRemove);
+    onClick(IDC_CLEAR, &CConverterDlg::OnClear);
+    onClick(IDC_CONVERT, &CConverterDlg::OnConvert);
+    onClick(IDC_STOP, &CConverterDlg::OnStop);
+    onClick(IDC_BROWSE, &CConverterDlg::OnBrowse);
+    onClick(IDC_OPEN_OUTDIR, &CConverterDlg::OnOpenOutputDir);
+    onClick(IDC_ABOUT_BUTTON, &CConverterDlg::OnAbout);
+    onClick(IDC_HELP_BUTTON, &CConverterDlg::OnHelp);
+    connect(static_cast<QPushButton*>(Control(IDC_WEBSITE)), &QPushButton::clicked, this,
+            [this] { m_services.shell.OpenAddress(kHomePageAddress); });
+    // The first tab stop, the Quit button, starts with the focus.
+    Control(IDOK)->setFocus();
+}
+
+void CConverterDlg::SetUpJobList() {
+    m_list->setColumnCount(kJobColumnCount);
+    QStringList headings;
+    for (const ColumnTemplate& c : kColumns)
+        headings << QString::fromUtf8(c.heading);
+    m_list->setHeaderLabels(headings);
+    for (int column = 0; column < kJobColumnCount; ++column)
+        m_list->setColumnWidth(column, kColumns[column].width);
+    m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->header()->setSectionsClickable(false);
+    m_list->header()->setStretchLastSection(false);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setSortingEnabled(false);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setUniformRowHeights(true);
+    m_list->setTextElideMode(Qt::ElideRight);
+    m_list->setItemDelegate(new CJobListDelegate(m_list));
+}
+
+void CConverterDlg::AddAboutCommand() {
+#ifndef Q_OS_WIN
+    // Without a system menu of the platform's own, the About command lives in a context menu on
+    // the window's background.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addSeparator();
+        menu.addAction(kAboutCommandText, this, &CConverterDlg::OnAbout);
+        menu.exec(mapToGlobal(at));
+    });
+#else
+    AppendToSystemMenu(this, kAboutSystemCommand, kAboutCommandText);
+#endif
+}
+
+#ifdef Q_OS_WIN
+bool CConverterDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (IsSystemCommand(eventType, message, kAboutSystemCommand)) {
+        OnAbout();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+void CConverterDlg::OnAdd() { m_batch->OnAdd(); }
+void CConverterDlg::OnRemove() { m_batch->OnRemove(); }
+void CConverterDlg::OnClear() { m_batch->OnClear(); }
+void CConverterDlg::OnConvert() { m_batch->OnConvert(); }
+void CConverterDlg::OnStop() { m_batch->OnStop(); }
+
+void CConverterDlg::OnBrowse() {
+    ::OnBrowse(m_services.prompts, m_services.profile,
+               [this](const QString& path) { m_outputDirectory->setText(path); });
+}
+
+void CConverterDlg::OnOpenOutputDir() { m_services.shell.OpenFolder(m_outputDirectory->text()); }
+
+void CConverterDlg::OnAbout() {
+    CAboutDlg about(m_services.shell, this);
+    about.exec();
+}
+
+void CConverterDlg::OnHelp() { m_services.shell.OpenAddress(kHelpPageAddress); }
+
+bool CConverterDlg::ConfirmQuit() {
+    return m_services.prompts.AskYesNo(kQuitQuestion, kWarning, PromptIcon::Question) != PromptAnswer::No;
+}
+
+void CConverterDlg::OnOK() {
+    if (ConfirmQuit())
+        accept();
+}
+
+void CConverterDlg::closeEvent(QCloseEvent* event) {
+    if (!m_closePending && !ConfirmQuit()) {
+        event->ignore();
+        return;
+    }
+    if (m_batch->IsRunning()) {
+        event->ignore();
+        CloseWhenIdle();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+// Escape closes at once, without a question.
+void CConverterDlg::reject() { CloseWhenIdle(); }
+
+void CConverterDlg::CloseWhenIdle() {
+    if (!m_batch->IsRunning()) {
+        QDialog::reject();
+        return;
+    }
+    m_batch->RequestStop();
+    m_closePending = true;
+}
+
+// The job list, seen by the batch.
+
+int CConverterDlg::RowCount() const { return m_list->topLevelItemCount(); }
+
+QString CConverterDlg::CellText(int row, int column) const {
+    const QTreeWidgetItem* item = m_list->topLevelItem(row);
+    return item ? item->text(column) : QString();
+}
+
+void CConverterDlg::SetCellText(int row, int column, const QString& text) {
+    if (QTreeWidgetItem* item = m_list->topLevelItem(row))
+        item->setText(column, text);
+}
+
+void CConverterDlg::SetRowToolTip(int row, const QString& text) {
+    if (QTreeWidgetItem* item = m_list->topLevelItem(row))
+        for (int column = 0; column < kJobColumnCount; ++column)
+            item->setToolTip(column, text);
+}
+
+void CConverterDlg::InsertRow(int row) { m_list->insertTopLevelItem(row, new QTreeWidgetItem()); }
+
+void CConverterDlg::DeleteRow(int row) { const std::unique_ptr<QTreeWidgetItem> removed(m_list->takeTopLevelItem(row)); }
+
+void CConverterDlg::DeleteAllRows() { m_list->clear(); }
+
+bool CConverterDlg::IsRowSelected(int row) const {
+    const QTreeWidgetItem* item = m_list->topLevelItem(row);
+    return item && item->isSelected();
+}
+
+void CConverterDlg::SelectRow(int row, bool ensureVisible) {
+    QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (!item)
+        return;
+    item->setSelected(true);
+    if (ensureVisible)
+        m_list->scrollToItem(item);
+}
+
+void CConverterDlg::FocusList() { m_list->setFocus(); }
+
+QString CConverterDlg::OutputDirectory() const { return m_outputDirectory->text(); }
+
+void CConverterDlg::EnableCommand(Command command, bool enabled) { Control(ControlFor(command))->setEnabled(enabled); }
+
+void CConverterDlg::SetProgressRange(int low, int high) { m_progress->setRange(low, high); }
+
+void CConverterDlg::OpenFolder(const QString& path) { m_services.shell.OpenFolder(path); }

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "job_window.h"
+#include "platform_services.h"
+
+#include <QDialog>
+#include <QHash>
+
+class CJobBatch;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+
+// The main window: the job list, the row of command buttons above it and the output directory
+// below it, laid out from the window's template. It routes every command to its handler, keeps
+// the buttons in the Empty, Ready and Converting states, and asks before quitting.
+//
+// Closing the window during a conversion (close box, Escape, Alt+F4) turns into a stop request:
+// the window stays usable until the worker has finished the file in hand, then closes.
+class CConverterDlg : public QDialog, private IJobWindow {
+    Q_OBJECT
+
+public:
+    explicit CConverterDlg(const PlatformServices& services, QWidget* parent = nullptr);
+    ~CConverterDlg() override;
+
+    // The control with the template's number (see main_window_template.h), or nullptr.
+    QWidget* Control(int id) const { return m_controls.value(id, nullptr); }
+    QTreeWidget* JobList() const { return m_list; }
+    CJobBatch& Batch() const { return *m_batch; }
+    // True while a close waits for the running conversion to stop.
+    bool IsClosePending() const { return m_closePending; }
+
+    // The handlers of the window's commands.
+    void OnAdd();
+    void OnRemove();
+    void OnClear();
+    void OnConvert();
+    void OnStop();
+    void OnBrowse();
+    void OnOpenOutputDir();
+    void OnAbout();
+    void OnHelp();
+    // Quit button and Enter: asks, then closes.
+    void OnOK();
+
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+#ifdef Q_OS_WIN
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+private:
+    void OnInitDialog();
+    void CreateControls();
+    void SetUpJobList();
+    void AddAboutCommand();
+    bool ConfirmQuit();
+    // Closes now, or once the running conversion has stopped.
+    void CloseWhenIdle();
+
+    // IJobWindow, on the UI thread.
+    int RowCount() const override;
+    QString CellText(int row, int column) const override;
+    void SetCellText(int row, int column, const QString& text) override;
+    void SetRowToolTip(int row, const QString& text) override;
+    void InsertRow(int row) override;
+    void DeleteRow(int row) override;
+    void DeleteAllRows() override;
+    bool IsRowSelected(int row) const override;
+    void SelectRow(int row, bool ensureVisible) override;
+    void FocusList() override;
+    QString OutputDirectory() const override;
+    void EnableCommand(Command command, bool enabled) override;
+    void SetProgressRange(int low, int high) override;
+    void OpenFolder(const QString& path) override;
+
+    PlatformServices m_services;
+    QHash<int, QWidget*> m_controls;
+    QTreeWidget* m_list = nullptr;
+    QLineEdit* m_outputDirectory = nullptr;
+    QProgressBar* m_progress = nullptr;
+    CJobBatch* m_batch = nullptr;
+    bool m_closePending = false;
+};

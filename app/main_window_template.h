@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QRect>
+
+// The main window's template: its size and its controls in tab order, in dialog units.
+
+enum ControlId : int {
+    IDOK = 1,
+    IDC_OUTDIR_EDIT = 1001,
+    IDC_BROWSE = 1002,
+    IDC_FILE_LIST = 1003,
+    IDC_ADD = 1004,
+    IDC_REMOVE = 1005,
+    IDC_CLEAR = 1006,
+    IDC_CONVERT = 1007,
+    IDC_STOP = 1008,
+    IDC_PROGRESS = 1009,
+    IDC_OPEN_OUTDIR = 1010,
+    IDC_HELP_BUTTON = 1011,
+    IDC_WEBSITE = 1014,
+    IDC_ABOUT_BUTTON = 1015,
+    IDC_SETTINGS = 1024,
+    IDC_HOMEPAGE_LINK = 1025,
+    // Static controls without a number of their own.
+    IDC_STATIC_OUTDIR_LABEL = -1,
+    IDC_STATIC_BUTTON_FRAME = -2,
+    IDC_STATIC_OUTDIR_FRAME = -3,
+    IDC_STATIC_PROGRESS_LABEL = -4,
+    IDC_STATIC_NOTE = -5,
+};
+
+enum class ControlKind { DefaultButton, Button, List, Progress, Label, Edit, Frame, Link };
+
+struct ControlTemplate {
+    int id;
+    ControlKind kind;
+    const char* text;
+    QRect units; // x, y, width, height in dialog units
+    bool visible;
+    bool enabled;
+    const char* toolTip; // nullptr: none
+};
+
+inline constexpr int kMainWindowWidthUnits = 341;
+inline constexpr int kMainWindowHeightUnits = 237;
+inline constexpr int kDialogFontPoints = 8;
+
+// clang-format off
+inline const ControlTemplate kMainWindowControls[] = {
+    {IDOK, ControlKind::DefaultButton, "&Quit", {282, 18, 49, 26}, true, true, "Quit"},
+    {IDC_FILE_LIST, ControlKind::List, nullptr, {7, 51, 327, 146}, true, true, nullptr},
+    {IDC_ADD, ControlKind::Button, "&Add", {11, 18, 47, 26}, true, true, "Add video files to convert flv video format."},
+    {IDC_REMOVE, ControlKind::Button, "&Remove", {59, 18, 57, 26}, true, false, "Remove a item from list."},
+    {IDC_CLEAR, ControlKind::Button, "&Clear", {117, 18, 51, 26}, true, false, "Clear all items from list."},
+    {IDC_CONVERT, ControlKind::Button, "Conver&t", {170, 18, 63, 26}, true, false, "Start convert video files to flv video format."},
+    {IDC_STOP, ControlKind::Button, "&Stop", {234, 18, 47, 26}, true, false, "Stop converting."},
+    {IDC_PROGRESS, ControlKind::Progress, nullptr, {73, 195, 241, 11}, false, true, nullptr},
+    {IDC_STATIC_OUTDIR_LABEL, ControlKind::Label, "Output directory:", {16, 211, 69, 8}, true, true, nullptr},
+    {IDC_OUTDIR_EDIT, ControlKind::Edit, "", {89, 209, 159, 13}, true, false, nullptr},
+    {IDC_BROWSE, ControlKind::Button, "&Browse", {253, 209, 57, 16}, true, true, "Select a directory for saving FLV video files."},
+    {IDC_STATIC_BUTTON_FRAME, ControlKind::Frame, nullptr, {7, 11, 327, 37}, true, true, nullptr},
+    {IDC_STATIC_OUTDIR_FRAME, ControlKind::Frame, nullptr, {7, 199, 327, 33}, true, true, nullptr},
+    {IDC_STATIC_PROGRESS_LABEL, ControlKind::Label, "Progress:", {32, 197, 37, 8}, false, true, nullptr},
+    {IDC_OPEN_OUTDIR, ControlKind::Button, "&Open", {312, 209, 22, 16}, true, true, "Open output dorectory."},
+    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr},
+    {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr},
+    {IDC_ABOUT_BUTTON, ControlKind::Button, "&About", {34, 1, 25, 12}, true, true, nullptr},
+    {IDC_SETTINGS, ControlKind::Button, "Settings", {278, 1, 56, 12}, false, true, "Select custom settings for FLV video encoder."},
+    {IDC_HOMEPAGE_LINK, ControlKind::Link, nullptr, {60, 3, 89, 8}, true, true, nullptr},
+    {IDC_STATIC_NOTE, ControlKind::Label,
+     "NOTE:This program can extract text found in a PDF.It can't extract text found with an image found in a PDF.",
+     {7, 180, 312, 16}, false, true, nullptr},
+};
+// clang-format on

@@ -1,0 +1,70 @@
+#pragma once
+
+// A main window on fake platform services, with an output folder in a temporary directory, and
+// helpers that drive it the way a user would.
+
+#include "converter_dlg.h"
+#include "fake_platform.h"
+#include "file_utils.h"
+#include "job_batch.h"
+#include "job_list_delegate.h"
+#include "main_window_template.h"
+#include "pdf_builder.h"
+#include "qt_printers.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(m_dir / "out");
+        m_outDir = Q(m_dir / "out");
+        m_profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), m_outDir);
+        m_directories.existing.insert(m_outDir);
+        m_dlg = std::make_unique<CConverterDlg>(PlatformServices{m_prompts, m_shell, m_profile, m_directories});
+        m_dlg->show();
+    }
+    void TearDown() override { m_dlg.reset(); }
+
+    static QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+    QPushButton* Button(int id) const { return qobject_cast<QPushButton*>(m_dlg->Control(id)); }
+    QTreeWidget* List() const { return m_dlg->JobList(); }
+    QString Cell(int row, int column) const {
+        return CJobListDelegate::CellText(List()->model()->index(row, column));
+    }
+    QString Pdf(const std::string& name) {
+        const auto path = m_dir / (name + ".pdf");
+        WriteBytes(path, pagewright::pdfgen::MakePdf({"BT (" + name + ") Tj ET Q"}));
+        return Q(path);
+    }
+    // Clicks Add with the picker answering `selection`.
+    void Add(const QStringList& selection) {
+        m_prompts.pdfSelections.push_back(selection);
+        QTest::mouseClick(Button(IDC_ADD), Qt::LeftButton);
+    }
+    // Lets the event loop run until `done` holds or the time is up.
+    template <typename Pred> bool WaitFor(Pred done, int ms = 30000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+
+    TempDir m_dir;
+    QString m_outDir;
+    FakePrompts m_prompts;
+    FakeShell m_shell;
+    FakeProfileStore m_profile;
+    FakeDirectories m_directories;
+    std::unique_ptr<CConverterDlg> m_dlg;
+};
