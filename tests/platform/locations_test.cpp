@@ -1,5 +1,6 @@
 #include "locations.h"
 
+#include "qt_printers.h"
 #include "scoped_env.h"
 
 #include <QDir>
