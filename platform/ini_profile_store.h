@@ -1,0 +1,26 @@
+#pragma once
+
+#include "profile_store.h"
+
+#include <QString>
+
+// The private-profile store on a file of our own, for systems without the Windows functions.
+//
+// Reads of a missing or unreadable file give the default. A write creates the file and its missing
+// parent folders, and replaces the file as a whole (write to a temporary, then rename), so a crash
+// leaves either the old or the new file, never half of one. A file that exists but cannot be read is
+// never overwritten. A write also fails, leaving the file alone, when the names or the value would
+// not read back as written (see ini::CanStore).
+class CIniProfileStore : public IProfileStore {
+public:
+    explicit CIniProfileStore(QString filePath);
+
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue) const override;
+    bool WriteString(const QString& section, const QString& key, const QString& value) override;
+
+    const QString& FilePath() const { return m_filePath; }
+
+private:
+    QString m_filePath;
+};

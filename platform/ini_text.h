@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The private-profile (ini) format on the bytes of a whole file, UTF-8 text.
+//
+// A line whose first non-blank character is '[' and that holds a ']' starts a section named by the
+// text between them. A line that starts with ';' is a comment. Any other line with an '=' is a key:
+// the name before the first '=', the value after it. Everything else is junk and is kept as it is.
+// Names and values are read without their surrounding blanks; section and key names match without
+// regard to case. Lines end with LF or CR LF, and the last line may have no ending. When a section or
+// key appears twice, the first one counts.
+
+namespace ini {
+
+// The value of `key` in `section`, or nothing when the section or the key is missing.
+std::optional<QString> FindValue(const QByteArray& text, const QString& section, const QString& key);
+
+// True when "key=value" under "[section]" reads back as the same names: the names are not blank, and
+// no line break, ']' in the section, '=' in the key, or leading '[' / ';' of the key would make the
+// line mean something else.
+bool CanStore(const QString& section, const QString& key, const QString& value);
+
+// `text` with the key set to `value`. The key's line is rewritten in place with its line ending kept;
+// a missing key is added after the last non-blank line of its section; a missing section is added at
+// the end together with the key. New lines use the file's first line ending (LF when it has none).
+// Every other byte stays as it was. Nothing when CanStore() refuses the names or the value.
+std::optional<QByteArray> WithValue(const QByteArray& text, const QString& section, const QString& key,
+                                    const QString& value);
+
+} // namespace ini

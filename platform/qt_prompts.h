@@ -1,0 +1,15 @@
+#pragma once
+
+#include "prompts.h"
+
+// The prompts as Qt dialogs, each modal to the application's active window.
+//
+// A Yes/No box can be answered only with its two buttons: Escape and the close box do nothing, so
+// that no answer but an explicit No cancels, and no keystroke quietly means Yes either.
+class CQtPrompts : public IPrompts {
+public:
+    PromptAnswer AskYesNo(const QString& text, const QString& caption, PromptIcon icon) override;
+    void ShowMessage(const QString& text, const QString& caption, PromptIcon icon) override;
+    QStringList PickPdfFiles() override;
+    QString PickFolder(const QString& title) override;
+};

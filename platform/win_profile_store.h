@@ -1,0 +1,12 @@
+#pragma once
+
+#include "profile_store.h"
+
+// The Windows private-profile functions on the bare file name "pagewright.ini", which Windows keeps
+// in the Windows directory. Built on Windows only.
+class CWinProfileStore : public IProfileStore {
+public:
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue) const override;
+    bool WriteString(const QString& section, const QString& key, const QString& value) override;
+};

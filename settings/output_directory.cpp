@@ -1,0 +1,45 @@
+#include "output_directory.h"
+
+#include "locations.h"
+#include "settings_keys.h"
+
+namespace {
+
+void Show(const ShowInBox& showInBox, const QString& text) {
+    if (showInBox)
+        showInBox(text);
+}
+
+} // namespace
+
+OutputDirectoryDefaults OutputDirectoryDefaults::WellKnown() {
+    return {DefaultOutputDirectory(), FallbackOutputDirectory()};
+}
+
+QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, const ShowInBox& showInBox) {
+    return LoadOutputDirectory(store, directories, showInBox, OutputDirectoryDefaults::WellKnown());
+}
+
+QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, const ShowInBox& showInBox,
+                            const OutputDirectoryDefaults& defaults) {
+    const QString stored = store.ReadString(kSettingsSection, kOutPathKey, defaults.readDefault);
+    Show(showInBox, stored);
+    // Only the last component is ever made: a stored folder whose parent is gone is given up.
+    if (directories.DirectoryExists(stored) || directories.CreateDirectory(stored))
+        return stored;
+
+    // The fallback may exist already or be impossible to make; it is stored either way.
+    directories.CreateDirectory(defaults.fallback);
+    store.WriteString(kSettingsSection, kOutPathKey, defaults.fallback);
+    Show(showInBox, defaults.fallback);
+    return defaults.fallback;
+}
+
+std::optional<QString> OnBrowse(IPrompts& prompts, IProfileStore& store, const ShowInBox& showInBox) {
+    const QString folder = prompts.PickFolder(QStringLiteral("Select output file path"));
+    if (folder.isEmpty())
+        return std::nullopt;
+    Show(showInBox, folder);
+    store.WriteString(kSettingsSection, kOutPathKey, folder);
+    return folder;
+}

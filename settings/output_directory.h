@@ -1,0 +1,36 @@
+#pragma once
+
+#include "directories.h"
+#include "profile_store.h"
+#include "prompts.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The two flows that set the output directory: loading it at start-up and choosing a new one. Both
+// show their result through `showInBox`, which puts the text into the window's output-directory
+// box; an empty function shows nothing. Neither reports a failure: the settings store stays quiet.
+
+using ShowInBox = std::function<void(const QString&)>;
+
+// The folders LoadOutputDirectory falls back on.
+struct OutputDirectoryDefaults {
+    QString readDefault; // used when "Out Path" is not stored
+    QString fallback;    // created and stored when the stored folder neither exists nor can be made
+
+    // DefaultOutputDirectory() and FallbackOutputDirectory().
+    static OutputDirectoryDefaults WellKnown();
+};
+
+// Reads "Out Path" (the read default when missing) and shows it. An existing folder, or one whose last
+// component can be created, is kept and nothing is written. Otherwise the fallback folder is created
+// (its failure ignored), stored as "Out Path" and shown. Returns what the box shows last.
+QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, const ShowInBox& showInBox);
+QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, const ShowInBox& showInBox,
+                            const OutputDirectoryDefaults& defaults);
+
+// Asks for a folder with the title "Select output file path". A chosen folder is shown, then stored
+// as "Out Path", and returned. Cancelled (or no file-system path): nothing changes, nothing returned.
+std::optional<QString> OnBrowse(IPrompts& prompts, IProfileStore& store, const ShowInBox& showInBox);

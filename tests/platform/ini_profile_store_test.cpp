@@ -1,0 +1,210 @@
+#include "ini_profile_store.h"
+
+#include "file_utils.h"
+#include "qt_printers.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class IniProfileStore : public ::testing::Test {
+protected:
+    QString FilePath() const { return m_dir.filePath("pagewright.ini"); }
+    void WriteFile(const std::string& bytes) const { WriteBytes(FilePath().toStdString(), bytes); }
+    std::string FileBytes() const { return ReadBytes(FilePath().toStdString()); }
+
+    QTemporaryDir m_dir;
+};
+
+struct ReadCase {
+    const char* name;
+    std::string file;
+    QString section;
+    QString key;
+    QString expected;
+};
+
+TEST_F(IniProfileStore, ReadsTheDefaultWhenFileSectionOrKeyIsMissing) {
+    CIniProfileStore store(FilePath());
+    EXPECT_EQ(store.ReadString("Settings", "Out Path", "dflt"), "dflt") << "no file";
+    EXPECT_FALSE(QFileInfo::exists(FilePath())) << "a read must not create the file";
+
+    const std::vector<ReadCase> cases = {
+        {"empty file", "", "Settings", "Out Path", "dflt"},
+        {"other section", "[Other]\nOut Path=/x\n", "Settings", "Out Path", "dflt"},
+        {"other key", "[Settings]\nFormat=2\n", "Settings", "Out Path", "dflt"},
+        {"key before any section", "Out Path=/x\n[Settings]\n", "Settings", "Out Path", "dflt"},
+        {"commented out", "[Settings]\n;Out Path=/x\n", "Settings", "Out Path", "dflt"},
+        {"line without =", "[Settings]\nOut Path\n", "Settings", "Out Path", "dflt"},
+        {"key of a later section", "[Settings]\nA=1\n[Other]\nOut Path=/x\n", "Settings", "Out Path", "dflt"},
+        {"name is a prefix", "[Settings]\nOut Path2=/x\n", "Settings", "Out Path", "dflt"},
+    };
+    for (const ReadCase& c : cases) {
+        WriteFile(c.file);
+        EXPECT_EQ(store.ReadString(c.section, c.key, "dflt"), c.expected) << c.name;
+    }
+}
+
+TEST_F(IniProfileStore, ReadsStoredValues) {
+    const std::vector<ReadCase> cases = {
+        {"exact names", "[Settings]\nOut Path=/a\n", "Settings", "Out Path", "/a"},
+        {"names in other case", "[sETTINGS]\nOUT PATH=/a\n", "Settings", "Out Path", "/a"},
+        {"caller's case differs", "[Settings]\nOut Path=/a\n", "settings", "out path", "/a"},
+        {"blanks around everything", "  [ Settings ]  \n\t Out Path \t= /a b \t\n", "Settings", "Out Path",
+         "/a b"},
+        {"CR LF lines", "[Settings]\r\nOut Path=/a\r\nFormat=1\r\n", "Settings", "Out Path", "/a"},
+        {"last line without ending", "[Settings]\nOut Path=/a", "Settings", "Out Path", "/a"},
+        {"value holding =", "[Settings]\nOut Path=a=b\n", "Settings", "Out Path", "a=b"},
+        {"empty value", "[Settings]\nOut Path=\n", "Settings", "Out Path", ""},
+        {"blank value", "[Settings]\nOut Path=  \t\n", "Settings", "Out Path", ""},
+        {"first of two keys", "[Settings]\nOut Path=/a\nout path=/b\n", "Settings", "Out Path", "/a"},
+        {"section given twice", "[Settings]\nA=1\n[Other]\nOut Path=/x\n[settings]\nOut Path=/a\n",
+         "Settings", "Out Path", "/a"},
+        {"after junk and a broken header", "[Settings]\n\x01junk\n[broken\nOut Path=/a\n", "Settings",
+         "Out Path", "/a"},
+        {"text after the header", "[Settings] ; main\nOut Path=/a\n", "Settings", "Out Path", "/a"},
+        {"byte order mark", "\xEF\xBB\xBF[Settings]\nOut Path=/a\n", "Settings", "Out Path", "/a"},
+        {"UTF-8 value", "[Settings]\nOut Path=/home/zo\xC3\xAB\n", "Settings", "Out Path",
+         u"/home/zo\u00EB"_qs},
+        {"UTF-8 names in other case", "[\xC3\x89T\xC3\x89]\nCL\xC3\x89=v\n", u"\u00E9t\u00E9"_qs,
+         u"cl\u00E9"_qs, "v"},
+    };
+    CIniProfileStore store(FilePath());
+    for (const ReadCase& c : cases) {
+        WriteFile(c.file);
+        EXPECT_EQ(store.ReadString(c.section, c.key, "dflt"), c.expected) << c.name;
+    }
+}
+
+TEST_F(IniProfileStore, ReadsAtMost259Characters) {
+    struct CutCase {
+        const char* name;
+        QString stored;
+        QString expected;
+    };
+    const QString emoji = u"\U0001F600"_qs; // two UTF-16 units
+    const std::vector<CutCase> cases = {
+        {"259 kept", QString(259, 'a'), QString(259, 'a')},
+        {"260 cut", QString(260, 'b'), QString(259, 'b')},
+        {"300 cut", QString(299, 'c') + 'd', QString(259, 'c')},
+        {"pair across the cut dropped whole", QString(258, 'e') + emoji + "f", QString(258, 'e')},
+        {"pair before the cut kept", QString(257, 'g') + emoji + "h", QString(257, 'g') + emoji},
+    };
+    CIniProfileStore store(FilePath());
+    for (const CutCase& c : cases) {
+        WriteFile("[Settings]\nOut Path=" + c.stored.toStdString() + "\n");
+        EXPECT_EQ(store.ReadString("Settings", "Out Path", "dflt"), c.expected) << c.name;
+    }
+    QFile::remove(FilePath());
+    EXPECT_EQ(store.ReadString("Settings", "Out Path", QString(300, 'x')), QString(259, 'x')) << "default";
+}
+
+struct WriteCase {
+    const char* name;
+    std::string before;
+    std::string after;
+};
+
+TEST_F(IniProfileStore, WriteChangesOnlyTheKeysLine) {
+    const std::vector<WriteCase> cases = {
+        {"replace in place", "; top\n[Settings]\nOut Path=/old\nFormat=2\n",
+         "; top\n[Settings]\nOut Path=/new\nFormat=2\n"},
+        {"replace keeps CR LF and the key's spelling",
+         "[settings]\r\n  out path = /old \r\n; note\r\nx y\r\n",
+         "[settings]\r\nout path=/new\r\n; note\r\nx y\r\n"},
+        {"replace in a file of mixed endings", "[A]\r\nk=1\n[Settings]\nOut Path=/old\r\nz\n",
+         "[A]\r\nk=1\n[Settings]\nOut Path=/new\r\nz\n"},
+        {"replace the last line without ending", "[Settings]\nOut Path=/old", "[Settings]\nOut Path=/new"},
+        {"replace leaves junk bytes", "\x01\xFF junk\n[Settings]\nOut Path=/old\n\xFE\n",
+         "\x01\xFF junk\n[Settings]\nOut Path=/new\n\xFE\n"},
+        {"append after the section's last line", "[A]\nk=1\n[Settings]\nFormat=2\n\n\n[B]\nz=3\n",
+         "[A]\nk=1\n[Settings]\nFormat=2\nOut Path=/new\n\n\n[B]\nz=3\n"},
+        {"append in a CR LF file", "[Settings]\r\nFormat=2\r\n\r\n[B]\r\n",
+         "[Settings]\r\nFormat=2\r\nOut Path=/new\r\n\r\n[B]\r\n"},
+        {"append after a comment", "[Settings]\n;Out Path=/c\n[B]\n",
+         "[Settings]\n;Out Path=/c\nOut Path=/new\n[B]\n"},
+        {"append under a bare header", "[Settings]\n\n[B]\nz=3\n", "[Settings]\nOut Path=/new\n\n[B]\nz=3\n"},
+        {"append to the first of two sections", "[Settings]\nA=1\n[settings]\nB=2\n",
+         "[Settings]\nA=1\nOut Path=/new\n[settings]\nB=2\n"},
+        {"append at the end without ending", "[Settings]\nFormat=2", "[Settings]\nFormat=2\nOut Path=/new\n"},
+        {"new section at the end", "[A]\nk=1\n", "[A]\nk=1\n[Settings]\nOut Path=/new\n"},
+        {"new section after a missing ending", "[A]\nk=1", "[A]\nk=1\n[Settings]\nOut Path=/new\n"},
+        {"new section in a CR LF file", "[A]\r\nk=1\r\n", "[A]\r\nk=1\r\n[Settings]\r\nOut Path=/new\r\n"},
+        {"new section in an empty file", "", "[Settings]\nOut Path=/new\n"},
+        {"new section after a lone key", "Out Path=/top\n", "Out Path=/top\n[Settings]\nOut Path=/new\n"},
+    };
+    CIniProfileStore store(FilePath());
+    for (const WriteCase& c : cases) {
+        WriteFile(c.before);
+        EXPECT_TRUE(store.WriteString("Settings", "Out Path", "/new")) << c.name;
+        EXPECT_EQ(Visible(FileBytes()), Visible(c.after)) << c.name;
+        EXPECT_EQ(store.ReadString("Settings", "Out Path", "dflt"), "/new") << c.name;
+    }
+}
+
+TEST_F(IniProfileStore, WrittenValuesReadBack) {
+    const std::vector<QString> values = {"", "/x", u"/home/zo\u00EB/\u30C6\u30AD\u30B9\u30C8"_qs, "a=b; c",
+                                         QString(259, 'v')};
+    CIniProfileStore store(FilePath());
+    for (const QString& value : values) {
+        EXPECT_TRUE(store.WriteString("Settings", "Out Path", value));
+        EXPECT_EQ(store.ReadString("Settings", "Out Path", "dflt"), value);
+    }
+    EXPECT_EQ(Visible(FileBytes()), Visible("[Settings]\nOut Path=" + std::string(259, 'v') + "\n"));
+}
+
+TEST_F(IniProfileStore, FirstWriteCreatesTheFileAndItsFolders) {
+    const QString path = m_dir.filePath("home/.config/pagewright.ini");
+    CIniProfileStore store(path);
+    EXPECT_TRUE(store.WriteString("Settings", "Out Path", "/new"));
+    EXPECT_EQ(Visible(ReadBytes(path.toStdString())), Visible("[Settings]\nOut Path=/new\n"));
+    EXPECT_EQ(QDir(m_dir.filePath("home/.config")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"pagewright.ini"});
+}
+
+TEST_F(IniProfileStore, RefusedWritesLeaveTheFileAlone) {
+    struct BadCase {
+        const char* name;
+        QString section;
+        QString key;
+        QString value;
+    };
+    const std::vector<BadCase> cases = {
+        {"line break in the value", "Settings", "Out Path", "/a\n[Evil]"},
+        {"NUL in the value", "Settings", "Out Path", QString("/a") + QChar(0)},
+        {"= in the key", "Settings", "Out=Path", "/a"},
+        {"key read as a comment", "Settings", ";Out Path", "/a"},
+        {"blank key", "Settings", "  ", "/a"},
+        {"] in the section", "Set]tings", "Out Path", "/a"},
+        {"blank section", "", "Out Path", "/a"},
+    };
+    const std::string original = "[Settings]\nOut Path=/old\n";
+    WriteFile(original);
+    CIniProfileStore store(FilePath());
+    for (const BadCase& c : cases) {
+        EXPECT_FALSE(store.WriteString(c.section, c.key, c.value)) << c.name;
+        EXPECT_EQ(Visible(FileBytes()), Visible(original)) << c.name;
+    }
+
+    const QString missing = m_dir.filePath("sub/pagewright.ini");
+    CIniProfileStore fresh(missing);
+    EXPECT_FALSE(fresh.WriteString("Settings", "Out Path", "/a\n"));
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("sub"))) << "a refused write creates nothing";
+}
+
+TEST_F(IniProfileStore, AFolderInPlaceOfTheFileIsLeftAlone) {
+    ASSERT_TRUE(QDir().mkdir(FilePath()));
+    CIniProfileStore store(FilePath());
+    EXPECT_EQ(store.ReadString("Settings", "Out Path", "dflt"), "dflt");
+    EXPECT_FALSE(store.WriteString("Settings", "Out Path", "/new"));
+    EXPECT_TRUE(QFileInfo(FilePath()).isDir());
+}
+
+} // namespace

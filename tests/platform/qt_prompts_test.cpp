@@ -1,0 +1,70 @@
+#include "qt_desktop_shell.h"
+#include "qt_prompts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+TEST(QtPrompts, YesNoBoxShowsWhatItIsGivenAndAnswersOnlyWithItsButtons) {
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+
+    struct Case {
+        PromptIcon icon;
+        QMessageBox::Icon shownIcon;
+        QMessageBox::StandardButton clicked;
+        PromptAnswer expected;
+    };
+    const std::vector<Case> cases = {
+        {PromptIcon::Question, QMessageBox::Question, QMessageBox::Yes, PromptAnswer::Yes},
+        {PromptIcon::Exclamation, QMessageBox::Warning, QMessageBox::No, PromptAnswer::No},
+        {PromptIcon::Information, QMessageBox::Information, QMessageBox::Yes, PromptAnswer::Yes},
+        {PromptIcon::Error, QMessageBox::Critical, QMessageBox::No, PromptAnswer::No},
+    };
+    std::unique_ptr<IPrompts> prompts = std::make_unique<CQtPrompts>();
+    for (const Case& c : cases) {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString caption;
+        QString text;
+        bool openAfterEscapeAndClose = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                ADD_FAILURE() << "no message box open";
+                QApplication::exit(1); // leaves the box's loop too
+                return;
+            }
+            icon = box->icon();
+            caption = box->windowTitle();
+            text = box->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+            box->close();
+            openAfterEscapeAndClose = box->isVisible();
+            box->button(c.clicked)->click();
+        });
+        EXPECT_EQ(prompts->AskYesNo("Do you want to quit?", "Warning", c.icon), c.expected);
+        EXPECT_EQ(icon, c.shownIcon);
+        EXPECT_EQ(caption, "Warning");
+        EXPECT_EQ(text, "Do you want to quit?");
+        EXPECT_TRUE(openAfterEscapeAndClose) << "Escape or the close box answered the question";
+    }
+}
+
+TEST(QtDesktopShell, RefusesEmptyTargets) {
+    std::unique_ptr<IDesktopShell> shell = std::make_unique<CQtDesktopShell>();
+    EXPECT_FALSE(shell->OpenFolder(""));
+    EXPECT_FALSE(shell->OpenAddress(""));
+}
+
+} // namespace
