@@ -147,6 +147,8 @@ void CConverterDlg::CreateControls() {
         }
         }
         w->setGeometry(DialogUnitsToPixels(t.units, base));
+        if (t.kind == ControlKind::Link)
+            w->resize(w->sizeHint().width(), w->height()); // the whole address stays readable
         w->setEnabled(t.enabled);
         // Hidden controls exist but are never shown.
         w->setVisible(t.visible);
@@ -302,9 +304,11 @@ void CConverterDlg::SetCellText(int row, int column, const QString& text) {
 }
 
 void CConverterDlg::SetRowToolTip(int row, const QString& text) {
-    if (QTreeWidgetItem* item = m_list->topLevelItem(row))
-        for (int column = 0; column < kJobColumnCount; ++column)
-            item->setToolTip(column, text);
+    QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (!item || item->toolTip(0) == text)
+        return;
+    for (int column = 0; column < kJobColumnCount; ++column)
+        item->setToolTip(column, text);
 }
 
 void CConverterDlg::InsertRow(int row) { m_list->insertTopLevelItem(row, new QTreeWidgetItem()); }

@@ -52,4 +52,4 @@ ensure_locale() {
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev qt6-base-dev qt6-svg-dev)
 # What the window needs at run time on a desktop: the X11/Wayland platform plugins and a font.
-GUI_RUNTIME_PACKAGES=(qt6-qpa-plugins qt6-wayland fonts-dejavu-core)
+GUI_RUNTIME_PACKAGES=(qt6-qpa-plugins qt6-wayland fonts-dejavu-core xdg-utils)

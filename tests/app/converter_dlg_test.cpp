@@ -44,8 +44,9 @@ TEST_F(ConverterDlg, StartsInTheEmptyStateWithEveryControlOfTheTemplate) {
         EXPECT_EQ(w->isVisible(), t.visible);
         EXPECT_EQ(w->isEnabled(), t.enabled);
         EXPECT_EQ(w->toolTip(), t.toolTip ? QString::fromUtf8(t.toolTip) : QString());
-        if (auto* b = qobject_cast<QPushButton*>(w))
+        if (auto* b = qobject_cast<QPushButton*>(w)) {
             EXPECT_EQ(b->text(), QString::fromUtf8(t.text));
+        }
     }
     EXPECT_TRUE(Button(IDOK)->isDefault());
     auto* edit = qobject_cast<QLineEdit*>(m_dlg->Control(IDC_OUTDIR_EDIT));

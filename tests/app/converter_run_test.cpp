@@ -16,7 +16,7 @@ TEST_F(ConverterRun, ThreeRowsGoConvertingThenCompleteAndTheFolderOpensOnce) {
             seen << QString::number(from.row()) + ":" + from.data().toString();
     });
     QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return Button(IDC_CONVERT)->isEnabled(); }));
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
     EXPECT_EQ(seen, (QStringList{"0:Converting", "0:Complete", "1:Converting", "1:Complete", "2:Converting",
                                  "2:Complete"}));
     for (int row = 0; row < 3; ++row)
@@ -134,8 +134,9 @@ TEST_F(ConverterRun, DestroyingTheWindowDuringARunDoesNotCrash) {
     // Whatever was converted before the stop is complete; nothing is left half-written.
     for (int i = 0; i < 10; ++i) {
         const auto text = m_dir / "out" / ("d" + std::to_string(i) + ".txt");
-        if (std::filesystem::exists(text))
+        if (std::filesystem::exists(text)) {
             EXPECT_EQ(ReadBytes(text), "d" + std::to_string(i) + "\r\n");
+        }
     }
 }
 
