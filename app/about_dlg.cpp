@@ -36,7 +36,8 @@ CAboutDlg::CAboutDlg(IDesktopShell& shell, QWidget* parent) : QDialog(parent) {
     m_link->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(kHomePageAddress.toHtmlEscaped()));
     m_link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_link->setCursor(Qt::PointingHandCursor);
-    connect(m_link, &QLabel::linkActivated, this, [&shell](const QString& address) { shell.OpenAddress(address); });
+    connect(m_link, &QLabel::linkActivated, this,
+            [&shell](const QString& address) { shell.OpenAddress(address); });
     place(m_link, 37, 20, 89, 8);
 
     auto* notice = new QLabel(QStringLiteral("Plain text out of PDF files."), this);

@@ -94,9 +94,11 @@ void CConverterDlg::CreateControls() {
     dialogFont.setPointSize(kDialogFontPoints);
     setFont(dialogFont);
     const QSizeF base = DialogBaseUnits(dialogFont);
-    setFixedSize(DialogUnitsToPixels(QRect(0, 0, kMainWindowWidthUnits, kMainWindowHeightUnits), base).size());
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(
+        DialogUnitsToPixels(QRect(0, 0, kMainWindowWidthUnits, kMainWindowHeightUnits), base).size());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
 
     QWidget* previous = nullptr;
     QList<QWidget*> frames;
@@ -235,25 +237,39 @@ bool CConverterDlg::nativeEvent(const QByteArray& eventType, void* message, qint
 }
 #endif
 
-void CConverterDlg::OnAdd() { m_batch->OnAdd(); }
-void CConverterDlg::OnRemove() { m_batch->OnRemove(); }
-void CConverterDlg::OnClear() { m_batch->OnClear(); }
-void CConverterDlg::OnConvert() { m_batch->OnConvert(); }
-void CConverterDlg::OnStop() { m_batch->OnStop(); }
+void CConverterDlg::OnAdd() {
+    m_batch->OnAdd();
+}
+void CConverterDlg::OnRemove() {
+    m_batch->OnRemove();
+}
+void CConverterDlg::OnClear() {
+    m_batch->OnClear();
+}
+void CConverterDlg::OnConvert() {
+    m_batch->OnConvert();
+}
+void CConverterDlg::OnStop() {
+    m_batch->OnStop();
+}
 
 void CConverterDlg::OnBrowse() {
     ::OnBrowse(m_services.prompts, m_services.profile,
                [this](const QString& path) { m_outputDirectory->setText(path); });
 }
 
-void CConverterDlg::OnOpenOutputDir() { m_services.shell.OpenFolder(m_outputDirectory->text()); }
+void CConverterDlg::OnOpenOutputDir() {
+    m_services.shell.OpenFolder(m_outputDirectory->text());
+}
 
 void CConverterDlg::OnAbout() {
     CAboutDlg about(m_services.shell, this);
     about.exec();
 }
 
-void CConverterDlg::OnHelp() { m_services.shell.OpenAddress(kHelpPageAddress); }
+void CConverterDlg::OnHelp() {
+    m_services.shell.OpenAddress(kHelpPageAddress);
+}
 
 bool CConverterDlg::ConfirmQuit() {
     return m_services.prompts.AskYesNo(kQuitQuestion, kWarning, PromptIcon::Question) != PromptAnswer::No;
@@ -278,7 +294,9 @@ void CConverterDlg::closeEvent(QCloseEvent* event) {
 }
 
 // Escape closes at once, without a question.
-void CConverterDlg::reject() { CloseWhenIdle(); }
+void CConverterDlg::reject() {
+    CloseWhenIdle();
+}
 
 void CConverterDlg::CloseWhenIdle() {
     if (!m_batch->IsRunning()) {
@@ -291,7 +309,9 @@ void CConverterDlg::CloseWhenIdle() {
 
 // The job list, seen by the batch.
 
-int CConverterDlg::RowCount() const { return m_list->topLevelItemCount(); }
+int CConverterDlg::RowCount() const {
+    return m_list->topLevelItemCount();
+}
 
 QString CConverterDlg::CellText(int row, int column) const {
     const QTreeWidgetItem* item = m_list->topLevelItem(row);
@@ -311,11 +331,17 @@ void CConverterDlg::SetRowToolTip(int row, const QString& text) {
         item->setToolTip(column, text);
 }
 
-void CConverterDlg::InsertRow(int row) { m_list->insertTopLevelItem(row, new QTreeWidgetItem()); }
+void CConverterDlg::InsertRow(int row) {
+    m_list->insertTopLevelItem(row, new QTreeWidgetItem());
+}
 
-void CConverterDlg::DeleteRow(int row) { const std::unique_ptr<QTreeWidgetItem> removed(m_list->takeTopLevelItem(row)); }
+void CConverterDlg::DeleteRow(int row) {
+    const std::unique_ptr<QTreeWidgetItem> removed(m_list->takeTopLevelItem(row));
+}
 
-void CConverterDlg::DeleteAllRows() { m_list->clear(); }
+void CConverterDlg::DeleteAllRows() {
+    m_list->clear();
+}
 
 bool CConverterDlg::IsRowSelected(int row) const {
     const QTreeWidgetItem* item = m_list->topLevelItem(row);
@@ -331,12 +357,22 @@ void CConverterDlg::SelectRow(int row, bool ensureVisible) {
         m_list->scrollToItem(item);
 }
 
-void CConverterDlg::FocusList() { m_list->setFocus(); }
+void CConverterDlg::FocusList() {
+    m_list->setFocus();
+}
 
-QString CConverterDlg::OutputDirectory() const { return m_outputDirectory->text(); }
+QString CConverterDlg::OutputDirectory() const {
+    return m_outputDirectory->text();
+}
 
-void CConverterDlg::EnableCommand(Command command, bool enabled) { Control(ControlFor(command))->setEnabled(enabled); }
+void CConverterDlg::EnableCommand(Command command, bool enabled) {
+    Control(ControlFor(command))->setEnabled(enabled);
+}
 
-void CConverterDlg::SetProgressRange(int low, int high) { m_progress->setRange(low, high); }
+void CConverterDlg::SetProgressRange(int low, int high) {
+    m_progress->setRange(low, high);
+}
 
-void CConverterDlg::OpenFolder(const QString& path) { m_services.shell.OpenFolder(path); }
+void CConverterDlg::OpenFolder(const QString& path) {
+    m_services.shell.OpenFolder(path);
+}

@@ -22,9 +22,13 @@ CJobBatch::CJobBatch(IJobWindow& window, IPrompts& prompts, QObject* parent)
     : QObject(parent), m_window(window), m_prompts(prompts),
       m_proxy(std::make_unique<BlockingWindowProxy>(this, window)) {}
 
-CJobBatch::~CJobBatch() { WaitForWorker(); }
+CJobBatch::~CJobBatch() {
+    WaitForWorker();
+}
 
-void CJobBatch::WaitUntilIdle() { WaitForWorker(); }
+void CJobBatch::WaitUntilIdle() {
+    WaitForWorker();
+}
 
 void CJobBatch::WaitForWorker() {
     // The worker blocks on calls into this thread; serve them until its end has been handled.
@@ -40,7 +44,9 @@ void CJobBatch::SetState(std::initializer_list<std::pair<Command, bool>> writes)
         m_window.EnableCommand(command, enabled);
 }
 
-bool CJobBatch::IsRunning() const { return m_worker != nullptr; }
+bool CJobBatch::IsRunning() const {
+    return m_worker != nullptr;
+}
 
 bool CJobBatch::IsFileInList(const QString& path) const {
     const QString key = DuplicateKey(path);
@@ -85,7 +91,8 @@ void CJobBatch::OnAdd() {
         inList.insert(key);
         ++insertAt;
     }
-    SetState({{Command::Convert, true}, {Command::Clear, true}, {Command::Remove, true}, {Command::Stop, false}});
+    SetState(
+        {{Command::Convert, true}, {Command::Clear, true}, {Command::Remove, true}, {Command::Stop, false}});
 }
 
 void CJobBatch::OnRemove() {
@@ -109,7 +116,10 @@ void CJobBatch::OnRemove() {
 
 void CJobBatch::OnClear() {
     m_window.DeleteAllRows();
-    SetState({{Command::Convert, false}, {Command::Clear, false}, {Command::Remove, false}, {Command::Stop, false}});
+    SetState({{Command::Convert, false},
+              {Command::Clear, false},
+              {Command::Remove, false},
+              {Command::Stop, false}});
 }
 
 void CJobBatch::OnConvert() {

@@ -5,7 +5,8 @@
 #include <QFile>
 
 QString TargetPathFor(const QString& source, const QString& outputDirectory) {
-    return QString::fromStdU16String(MakeTargetPath(source.toStdU16String(), outputDirectory.toStdU16String()));
+    return QString::fromStdU16String(
+        MakeTargetPath(source.toStdU16String(), outputDirectory.toStdU16String()));
 }
 
 std::filesystem::path ToFileSystemPath(const QString& path) {
@@ -28,4 +29,6 @@ QString DuplicateKey(const QString& path) {
 #endif
 }
 
-QString SizeText(qint64 bytes) { return QString::number(bytes / 1000) + QStringLiteral("kb"); }
+QString SizeText(qint64 bytes) {
+    return QString::number(bytes / 1000) + QStringLiteral("kb");
+}

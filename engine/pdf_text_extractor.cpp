@@ -92,6 +92,7 @@ bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) 
 
 } // namespace
 
+CPdfTextExtractor::CPdfTextExtractor() = default;
 CPdfTextExtractor::~CPdfTextExtractor() = default;
 
 std::ptrdiff_t CPdfTextExtractor::FindBytes(const unsigned char* bytes, const char* keyword,

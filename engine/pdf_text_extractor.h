@@ -14,6 +14,7 @@
 // be shared by several threads.
 class CPdfTextExtractor {
 public:
+    CPdfTextExtractor();
     virtual ~CPdfTextExtractor();
 
     // Converts the PDF at `source` into the text file at `target`. The target is created or

@@ -126,7 +126,8 @@ TEST_F(ConverterDlg, AddPutsRowsAtTheTopAndNumbersStayConsecutive) {
     ASSERT_EQ(List()->topLevelItemCount(), 5);
     EXPECT_EQ(Cell(0, kColumnName), Pdf("r1"));
     EXPECT_EQ(Cell(4, kColumnName), Pdf("r5"));
-    EXPECT_EQ(Cell(0, kColumnSize), QString::number(std::filesystem::file_size(m_dir / "r1.pdf") / 1000) + "kb");
+    EXPECT_EQ(Cell(0, kColumnSize),
+              QString::number(std::filesystem::file_size(m_dir / "r1.pdf") / 1000) + "kb");
     EXPECT_EQ(Cell(0, kColumnTarget), "txt");
     EXPECT_EQ(Cell(0, kColumnStatus), "Ready");
 

@@ -30,7 +30,8 @@ protected:
         m_outDir = Q(m_dir / "out");
         m_profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), m_outDir);
         m_directories.existing.insert(m_outDir);
-        m_dlg = std::make_unique<CConverterDlg>(PlatformServices{m_prompts, m_shell, m_profile, m_directories});
+        m_dlg =
+            std::make_unique<CConverterDlg>(PlatformServices{m_prompts, m_shell, m_profile, m_directories});
         m_dlg->show();
     }
     void TearDown() override { m_dlg.reset(); }

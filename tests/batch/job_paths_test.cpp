@@ -8,8 +8,9 @@
 namespace {
 
 TEST(JobPaths, SizeTextIsThousandsOfBytesTruncated) {
-    const std::vector<std::pair<qint64, QString>> cases = {
-        {0, "0kb"}, {999, "0kb"}, {1000, "1kb"}, {1999, "1kb"}, {123456, "123kb"}, {5000000000LL, "5000000kb"}};
+    const std::vector<std::pair<qint64, QString>> cases = {{0, "0kb"},        {999, "0kb"},
+                                                           {1000, "1kb"},     {1999, "1kb"},
+                                                           {123456, "123kb"}, {5000000000LL, "5000000kb"}};
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(SizeText(bytes), text) << bytes;
 }

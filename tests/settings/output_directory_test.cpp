@@ -106,7 +106,9 @@ TEST(LoadOutputDirectory, StoredValues) {
 
         const QString expected = c.keepsStored ? stored : home.Fallback();
         EXPECT_EQ(home.Load(), expected) << c.name;
-        const QStringList shown = c.keepsStored ? QStringList{stored} : QStringList{stored, home.Fallback()};
+        QStringList shown{stored};
+        if (!c.keepsStored)
+            shown << home.Fallback();
         EXPECT_EQ(home.shown, shown) << c.name;
         const QString after =
             c.keepsStored ? settings : "; mine\n[settings]\nFormat=3\nout path=" + expected + "\n";

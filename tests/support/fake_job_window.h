@@ -11,9 +11,9 @@
 
 #include <array>
 #include <functional>
+#include <ostream>
 #include <set>
 #include <utility>
-#include <ostream>
 #include <vector>
 
 inline void PrintTo(Command c, std::ostream* os) {
@@ -90,7 +90,9 @@ public:
     }
     void FocusList() override { ++focusCalls; }
     QString OutputDirectory() const override { return outputDirectory; }
-    void EnableCommand(Command command, bool enabled) override { commandWrites.emplace_back(command, enabled); }
+    void EnableCommand(Command command, bool enabled) override {
+        commandWrites.emplace_back(command, enabled);
+    }
     void SetProgressRange(int low, int high) override { progressRanges.emplace_back(low, high); }
     void OpenFolder(const QString& path) override { openedFolders << path; }
 };
@@ -98,16 +100,16 @@ public:
 // The command writes of the state transitions, in their order.
 inline const std::vector<std::pair<Command, bool>> kToReady = {
     {Command::Convert, true}, {Command::Clear, true}, {Command::Remove, true}, {Command::Stop, false}};
-inline const std::vector<std::pair<Command, bool>> kRunEnded = {{Command::Convert, true}, {Command::Clear, true},
-                                                                 {Command::Remove, true},  {Command::Stop, false},
-                                                                 {Command::Add, true},     {Command::Quit, true}};
-inline const std::vector<std::pair<Command, bool>> kRunStarted = {{Command::Convert, false}, {Command::Clear, false},
-                                                                   {Command::Remove, false}, {Command::Stop, true},
-                                                                   {Command::Add, false},    {Command::Quit, false}};
+inline const std::vector<std::pair<Command, bool>> kRunEnded = {
+    {Command::Convert, true}, {Command::Clear, true}, {Command::Remove, true},
+    {Command::Stop, false},   {Command::Add, true},   {Command::Quit, true}};
+inline const std::vector<std::pair<Command, bool>> kRunStarted = {
+    {Command::Convert, false}, {Command::Clear, false}, {Command::Remove, false},
+    {Command::Stop, true},     {Command::Add, false},   {Command::Quit, false}};
 inline const std::vector<std::pair<Command, bool>> kLastRowRemoved = {{Command::Convert, false},
-                                                                       {Command::Clear, false},
-                                                                       {Command::Remove, false},
-                                                                       {Command::Stop, false},
-                                                                       {Command::Add, true}};
+                                                                      {Command::Clear, false},
+                                                                      {Command::Remove, false},
+                                                                      {Command::Stop, false},
+                                                                      {Command::Add, true}};
 inline const std::vector<std::pair<Command, bool>> kCleared = {
     {Command::Convert, false}, {Command::Clear, false}, {Command::Remove, false}, {Command::Stop, false}};

@@ -87,7 +87,8 @@ public:
     QMap<QString, QString> values;
     int writes = 0;
 
-    QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const override {
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue) const override {
         return values.value(Key(section, key), defaultValue).left(259);
     }
     bool WriteString(const QString& section, const QString& key, const QString& value) override {
