@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -352,7 +353,32 @@ void CConverterDlg::SelectRow(int row, bool ensureVisible) {
     QTreeWidgetItem* item = m_list->topLevelItem(row);
     if (!item)
         return;
-    item->setSelected(true);
+    // A run selects every row it converts. Added one range per row, the selection would grow to
+    // thousands of ranges that every repaint walks; growing the neighbouring range keeps it short.
+    const QAbstractItemModel* model = m_list->model();
+    const QModelIndex first = model->index(row, 0);
+    const QModelIndex last = model->index(row, kJobColumnCount - 1);
+    QItemSelectionModel* selectionModel = m_list->selectionModel();
+    if (!selectionModel->isRowSelected(row, QModelIndex())) {
+        QItemSelection selection = selectionModel->selection();
+        bool grown = false;
+        for (QItemSelectionRange& range : selection) {
+            if (range.bottom() == row - 1 && range.left() == 0 && range.right() == kJobColumnCount - 1) {
+                range = QItemSelectionRange(range.topLeft(), last);
+                grown = true;
+                break;
+            }
+            if (range.top() == row + 1 && range.left() == 0 && range.right() == kJobColumnCount - 1) {
+                range = QItemSelectionRange(first, range.bottomRight());
+                grown = true;
+                break;
+            }
+        }
+        if (grown)
+            selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
+        else
+            selectionModel->select(QItemSelection(first, last), QItemSelectionModel::Select);
+    }
     if (ensureVisible)
         m_list->scrollToItem(item);
 }

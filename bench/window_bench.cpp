@@ -1,0 +1,149 @@
+// Throughput of the main window, measured on the real window (offscreen) with a scripted picker:
+//   - adding many files through the picker (the duplicate check must not make Add quadratic);
+//   - a conversion run over many small PDFs: the time per row beyond the engine's own work, and
+//     the longest stall of the UI thread's event loop while the run goes on.
+// Usage: window_bench [FILES_TO_ADD [PDFS_TO_CONVERT]]   (defaults 10000 and 2000)
+
+#include "converter_dlg.h"
+#include "fake_platform.h"
+#include "job_batch.h"
+#include "pdf_builder.h"
+#include "pdf_text_extractor.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+QStringList MakePdfs(const QString& dir, int count, const std::string& pdf) {
+    QStringList paths;
+    paths.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QString path = dir + QStringLiteral("/doc%1.pdf").arg(i, 5, 10, QLatin1Char('0'));
+        if (!pagewright::pdfgen::WriteFile(path.toStdString(), pdf)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            std::exit(1);
+        }
+        paths << path;
+    }
+    return paths;
+}
+
+struct Window {
+    FakePrompts prompts;
+    FakeShell shell;
+    FakeProfileStore profile;
+    FakeDirectories directories;
+    std::unique_ptr<CConverterDlg> dialog;
+
+    explicit Window(const QString& outDir) {
+        profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), outDir);
+        directories.existing.insert(outDir);
+        dialog = std::make_unique<CConverterDlg>(PlatformServices{prompts, shell, profile, directories});
+        dialog->show();
+        QApplication::processEvents();
+    }
+};
+
+// Milliseconds to add `paths` with one click of Add, including the repaint that follows.
+double TimeAdd(Window& window, const QStringList& paths) {
+    window.prompts.pdfSelections.push_back(paths);
+    QElapsedTimer timer;
+    timer.start();
+    window.dialog->OnAdd();
+    QApplication::processEvents();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int toAdd = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int toConvert = argc > 2 ? std::atoi(argv[2]) : 2000;
+
+    QTemporaryDir work;
+    const QString inDir = work.filePath(QStringLiteral("in"));
+    const QString outDir = work.filePath(QStringLiteral("out"));
+    QDir().mkpath(inDir);
+    QDir().mkpath(outDir);
+    const std::string pdf = pagewright::pdfgen::MakePdf({pagewright::pdfgen::LinesContent(
+        {"A small page of text.", "Its second line.", "And a third one."})});
+
+    // Add: one click with all files, then the same number again on a full list (every path checked
+    // against every row), which is where a linear duplicate check per file would show.
+    {
+        const QStringList paths = MakePdfs(inDir, toAdd, pdf);
+        Window window(outDir);
+        const double first = TimeAdd(window, paths);
+        QStringList more;
+        for (const QString& p : paths)
+            more << p + QStringLiteral(".b.pdf");
+        const double second = TimeAdd(window, more);
+        std::printf("add %d files to an empty list:          %8.1f ms (%d rows)\n", toAdd, first,
+                    window.dialog->JobList()->topLevelItemCount() - toAdd);
+        std::printf("add %d more to a list of %d:        %8.1f ms (%d rows)\n", toAdd, toAdd, second,
+                    window.dialog->JobList()->topLevelItemCount());
+        window.dialog->OnClear();
+        QDir(inDir).removeRecursively();
+        QDir().mkpath(inDir);
+    }
+
+    // Run: the engine alone over the files, then the window over the same files while a timer on
+    // the UI thread records the longest gap between its ticks. Each writes into a fresh folder of
+    // its own, so both pay the same for creating the text files.
+    const QStringList paths = MakePdfs(inDir, toConvert, pdf);
+    const QString engineOut = work.filePath(QStringLiteral("engine-out"));
+    const QString windowOut = work.filePath(QStringLiteral("window-out"));
+    QDir().mkpath(engineOut);
+    QDir().mkpath(windowOut);
+    const CPdfTextExtractor engine;
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString& p : paths) {
+        const QString target =
+            engineOut + QStringLiteral("/") + QFileInfo(p).completeBaseName() + QStringLiteral(".txt");
+        engine.ConvertFile(p.toStdString(), target.toStdString());
+    }
+    const double engineMs = timer.nsecsElapsed() / 1e6;
+
+    Window window(windowOut);
+    TimeAdd(window, paths);
+    QElapsedTimer sinceTick;
+    double longestGap = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.nsecsElapsed() / 1e6);
+        sinceTick.restart();
+    });
+    timer.restart();
+    sinceTick.start();
+    ticker.start();
+    window.dialog->OnConvert();
+    while (window.dialog->Batch().IsRunning())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double runMs = timer.nsecsElapsed() / 1e6;
+    ticker.stop();
+
+    int complete = 0;
+    for (int row = 0; row < window.dialog->JobList()->topLevelItemCount(); ++row)
+        complete += window.dialog->JobList()->topLevelItem(row)->text(4) == QStringLiteral("Complete");
+    std::printf("engine alone, %d small PDFs:               %8.1f ms\n", toConvert, engineMs);
+    std::printf("window run, %d small PDFs:                 %8.1f ms (%d complete)\n", toConvert, runMs,
+                complete);
+    std::printf("overhead per row:                           %8.3f ms\n", (runMs - engineMs) / toConvert);
+    std::printf("longest UI stall during the run:            %8.1f ms\n", longestGap);
+    return complete == toConvert ? 0 : 1;
+}
