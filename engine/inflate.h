@@ -11,6 +11,8 @@
 // returns Z_STREAM_END, or Z_NEED_DICT for a stream that asks for a preset dictionary (nothing is
 // inflated then); any other result skips it. Bytes after the end of the zlib stream are ignored.
 
+struct libdeflate_decompressor;
+
 namespace pagewright::decode {
 
 enum class InflateResult { Ok, Skipped, NoMemory };
@@ -21,14 +23,14 @@ enum class InflateResult { Ok, Skipped, NoMemory };
 InflateResult InflateWhole(const unsigned char* data, std::size_t length, unsigned char* out,
                            std::size_t capacity, std::size_t& produced);
 
-// What the stream loop uses: the same results as InflateWhole for every input, with the library
-// state kept from one stream to the next.
-class Inflater {
+// zlib with its state kept from one stream to the next (reset, not rebuilt): the same results as
+// InflateWhole.
+class ZlibInflater {
 public:
-    Inflater();
-    ~Inflater();
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
+    ZlibInflater() = default;
+    ~ZlibInflater();
+    ZlibInflater(const ZlibInflater&) = delete;
+    ZlibInflater& operator=(const ZlibInflater&) = delete;
 
     InflateResult Inflate(const unsigned char* data, std::size_t length, unsigned char* out,
                           std::size_t capacity, std::size_t& produced);
@@ -37,5 +39,36 @@ private:
     z_stream m_zs{};
     bool m_ready = false;
 };
+
+#ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
+// libdeflate where it is sure to agree with zlib, zlib everywhere else: the same results and the
+// same bytes as InflateWhole for every input.
+//
+// A stream is taken from libdeflate only when libdeflate inflated it and the deflate data follows
+// zlib's rules (FollowsZlibRules); it is skipped at once when its header is one zlib refuses, or
+// when it follows zlib's rules but does not fit. Everything else (a preset dictionary, data
+// libdeflate refuses, data zlib's rules may refuse) is inflated again by zlib, whose result stands.
+class LibdeflateInflater {
+public:
+    LibdeflateInflater() = default;
+    ~LibdeflateInflater();
+    LibdeflateInflater(const LibdeflateInflater&) = delete;
+    LibdeflateInflater& operator=(const LibdeflateInflater&) = delete;
+
+    InflateResult Inflate(const unsigned char* data, std::size_t length, unsigned char* out,
+                          std::size_t capacity, std::size_t& produced);
+
+private:
+    libdeflate_decompressor* m_decompressor = nullptr;
+    ZlibInflater m_zlib;
+};
+#endif
+
+// The inflater of the stream loop, chosen when the engine is built (PAGEWRIGHT_INFLATE).
+#ifdef PAGEWRIGHT_INFLATE_LIBDEFLATE
+using Inflater = LibdeflateInflater;
+#else
+using Inflater = ZlibInflater;
+#endif
 
 } // namespace pagewright::decode
