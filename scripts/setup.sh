@@ -50,4 +50,4 @@ ensure_locale() {
     as_root localedef -i "${name%%.*}" -f UTF-8 "$name" || echo "warning: could not generate locale $name" >&2
 }
 
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev qt6-base-dev)
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libdeflate-dev libbenchmark-dev qt6-base-dev)
