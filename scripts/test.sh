@@ -18,17 +18,17 @@ cmake --build "$build" --parallel "$(nproc)"
 
 # The engine and the CLI once more with libdeflate in the stream loop: every test and the fuzz
 # corpus must give the same answers as with zlib.
-engine_build=build/test-libdeflate
-cmake -S . -B "$engine_build" -G Ninja \
+libdeflate_build=build/test-libdeflate
+cmake -S . -B "$libdeflate_build" -G Ninja \
     -DCMAKE_BUILD_TYPE=Debug \
     -DPAGEWRIGHT_SANITIZE=ON \
     -DPAGEWRIGHT_WERROR=ON \
     -DPAGEWRIGHT_BUILD_GUI=OFF \
     -DPAGEWRIGHT_BUILD_BENCH=OFF \
     -DPAGEWRIGHT_INFLATE=libdeflate
-cmake --build "$engine_build" --parallel "$(nproc)"
+cmake --build "$libdeflate_build" --parallel "$(nproc)"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --test-dir "$engine_build" --output-on-failure --parallel "$(nproc)"
+ctest --test-dir "$libdeflate_build" --output-on-failure --parallel "$(nproc)"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
