@@ -2,15 +2,19 @@
 // does, and every stream is inflated into ten times its length, but nothing is scanned and nothing
 // is written. Whatever pagewright-cli spends beyond this is the cost of scanning and output.
 //
-// Usage: inflate_floor [--libdeflate] FILE...
-//   --libdeflate  inflate with libdeflate instead of zlib (when built with it), for comparison
-// Prints one summary line; exit status 1 when a file cannot be read.
+// Usage: inflate_floor [--libdeflate] [--files-from LIST] FILE...
+//   --libdeflate       inflate with libdeflate instead of zlib (when built with it), for comparison
+//   --files-from LIST  also the files named in LIST, one path a line
+// Prints a summary line, and the memory bound of the largest file: its size plus ten times its
+// largest stream. Exit status 1 when a file cannot be read.
 
 #include "file_io.h"
 #include "stream_decoder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <new>
 #include <string>
@@ -29,6 +33,8 @@ struct Totals {
     std::size_t streams = 0;
     std::size_t inflated = 0;
     std::size_t produced = 0;
+    std::size_t largestFile = 0;
+    std::size_t largestFileStream = 0; // the largest stream of the largest file
 };
 
 // One buffer and one library state for the whole run: the cheapest way to do the same inflating.
@@ -95,9 +101,18 @@ int main(int argc, char** argv) {
     bool useLibdeflate = false;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--libdeflate") == 0)
+        if (std::strcmp(argv[i], "--libdeflate") == 0) {
             useLibdeflate = true;
-        else
+        } else if (std::strcmp(argv[i], "--files-from") == 0 && i + 1 < argc) {
+            std::ifstream list(argv[++i]);
+            if (!list) {
+                std::fprintf(stderr, "inflate_floor: cannot read %s\n", argv[i]);
+                return 2;
+            }
+            for (std::string line; std::getline(list, line);)
+                if (!line.empty())
+                    files.push_back(line);
+        } else
             files.emplace_back(argv[i]);
     }
 #ifndef PAGEWRIGHT_FLOOR_LIBDEFLATE
@@ -126,9 +141,11 @@ int main(int argc, char** argv) {
         in.reset();
         ++totals.files;
         totals.bytes += bytes.size;
+        std::size_t largestStream = 0;
         pagewright::decode::ForEachStream(bytes.data.get(), bytes.size,
                                           [&](const unsigned char* data, std::size_t length) {
                                               ++totals.streams;
+                                              largestStream = std::max(largestStream, length);
                                               const long long out = inflater.Inflate(data, length);
                                               if (out >= 0) {
                                                   ++totals.inflated;
@@ -136,9 +153,15 @@ int main(int argc, char** argv) {
                                               }
                                               return true;
                                           });
+        if (bytes.size > totals.largestFile) {
+            totals.largestFile = bytes.size;
+            totals.largestFileStream = largestStream;
+        }
     }
     std::printf("%zu files, %zu bytes, %zu streams, %zu inflated to %zu bytes (%s)\n", totals.files,
                 totals.bytes, totals.streams, totals.inflated, totals.produced,
                 useLibdeflate ? "libdeflate" : "zlib");
+    std::printf("largest file %zu bytes, its largest stream %zu bytes, bound %zu bytes\n", totals.largestFile,
+                totals.largestFileStream, totals.largestFile + 10 * totals.largestFileStream + (32u << 20));
     return status;
 }
