@@ -35,10 +35,7 @@ public:
             m_count += 8;
         }
     }
-    void RefillBelow(unsigned n) {
-        if (m_count < n)
-            Refill();
-    }
+    unsigned Count() const { return m_count; }
     // At most 32 bits after a Refill.
     std::uint32_t Peek(unsigned n) const { return static_cast<std::uint32_t>(m_bits & ((1ull << n) - 1)); }
     void Drop(unsigned n) {
@@ -90,6 +87,21 @@ constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2
 constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                              6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
+// Every 10-bit value with its bits in reverse order: deflate sends Huffman codes from their first
+// bit on, so a code of n bits indexes the table by its reversal.
+struct ReversedBits {
+    std::array<std::uint16_t, 1024> bits{};
+    constexpr ReversedBits() {
+        for (unsigned v = 0; v < 1024; ++v) {
+            unsigned r = 0;
+            for (unsigned b = 0; b < 10; ++b)
+                r |= ((v >> b) & 1u) << (9 - b);
+            bits[v] = static_cast<std::uint16_t>(r);
+        }
+    }
+};
+inline constexpr ReversedBits kReversed{};
+
 // A canonical Huffman code with a table for its short codes and a bit-by-bit walk for longer ones.
 // Only the symbols matter here, never the values of the extra bits after lengths and distances,
 // so decoding takes those bits along with the code.
@@ -103,9 +115,20 @@ public:
     // An empty set is taken for distances only; decoding from it then fails.
     bool Build(const std::uint8_t* lengths, unsigned n, Kind kind) {
         m_kind = kind;
-        m_count.fill(0);
-        for (unsigned s = 0; s < n; ++s)
-            ++m_count[lengths[s]];
+        // Four sets of counters: runs of equal lengths would otherwise wait on one counter.
+        std::uint16_t counts[4][16] = {};
+        unsigned s = 0;
+        for (; s + 4 <= n; s += 4) {
+            ++counts[0][lengths[s]];
+            ++counts[1][lengths[s + 1]];
+            ++counts[2][lengths[s + 2]];
+            ++counts[3][lengths[s + 3]];
+        }
+        for (; s < n; ++s)
+            ++counts[0][lengths[s]];
+        for (unsigned len = 0; len < 16; ++len)
+            m_count[len] =
+                static_cast<std::uint16_t>(counts[0][len] + counts[1][len] + counts[2][len] + counts[3][len]);
         unsigned max = 15;
         while (max > 0 && m_count[max] == 0)
             --max;
@@ -134,18 +157,19 @@ public:
             if (lengths[s] != 0)
                 m_symbols[offsets[lengths[s]]++] = static_cast<std::uint16_t>(s);
 
-        std::fill_n(m_table.begin(), 1u << m_tableBits, 0u);
+        // The table for codes of up to `len` bits is built at 2^len entries, then doubled by copying
+        // for the next length: a code's entry then stands at every index that starts with it.
+        m_table[0] = 0;
+        m_table[1] = 0;
         unsigned code = 0;
         unsigned index = 0;
         for (unsigned len = 1; len <= m_tableBits; ++len) {
+            if (len > 1)
+                std::memcpy(&m_table[1u << (len - 1)], &m_table[0], (1u << (len - 1)) * sizeof m_table[0]);
             for (unsigned k = 0; k < m_count[len]; ++k, ++code, ++index) {
-                unsigned reversed = 0;
-                for (unsigned b = 0; b < len; ++b)
-                    reversed |= ((code >> b) & 1u) << (len - 1 - b);
                 const unsigned symbol = m_symbols[index];
-                const std::uint32_t entry = (symbol << 8) | (len + Extra(symbol));
-                for (unsigned fill = reversed; fill < (1u << m_tableBits); fill += 1u << len)
-                    m_table[fill] = entry;
+                m_table[kReversed.bits[code] >> (kMaxTableBits - len)] =
+                    static_cast<std::uint16_t>((symbol << 5) | (len + Extra(symbol)));
             }
             code <<= 1;
         }
@@ -157,10 +181,10 @@ public:
     // The next symbol, with its extra bits dropped, or -1 for a code the set does not assign.
     // Uses at most 15 + 13 bits.
     int Decode(BitReader& in) const {
-        const std::uint32_t entry = m_table[in.Peek(m_tableBits)];
+        const std::uint16_t entry = m_table[in.Peek(m_tableBits)];
         if (entry != 0) {
-            in.Drop(entry & 0xFFu);
-            return static_cast<int>(entry >> 8);
+            in.Drop(entry & 31u);
+            return static_cast<int>(entry >> 5);
         }
         if (m_empty)
             return -1;
@@ -198,31 +222,41 @@ private:
     unsigned m_tableBits = 0;
     std::array<std::uint16_t, 16> m_count{};
     std::array<std::uint16_t, 288> m_symbols{};
-    // symbol << 8 | bits to drop (code and extra bits); 0 where the table cannot tell.
-    std::array<std::uint32_t, 1u << kMaxTableBits> m_table{};
+    // symbol << 5 | bits to drop (code and extra bits, at most 28); 0 where the table cannot tell.
+    std::array<std::uint16_t, 1u << kMaxTableBits> m_table{};
     bool m_empty = true;
     bool m_complete = false;
 };
 
 // Walks the codes of one block body up to its end-of-block code. zlib refuses literal/length
 // codes 286 and 287 and distance codes 30 and 31 (both exist only in fixed blocks).
-bool WalkBody(BitReader& in, const HuffmanCode& literals, const HuffmanCode& distances) {
+bool WalkBody(BitReader& reader, const HuffmanCode& literals, const HuffmanCode& distances) {
+    // A local copy keeps the bit buffer in registers.
+    BitReader in = reader;
     for (;;) {
-        // A literal/length code and its extra bits take at most 20 bits, a distance 28 more.
-        in.RefillBelow(20);
+        // A literal/length code and its extra bits take at most 20 bits, a distance 28 more. Once
+        // bits beyond the data are used, every later refill still shows it.
+        if (in.Count() < 20) {
+            in.Refill();
+            if (in.Overrun())
+                return false;
+        }
         const int symbol = literals.Decode(in);
         if (symbol < 256) {
-            if (symbol < 0 || in.Overrun())
+            if (symbol < 0)
                 return false;
             continue;
         }
-        if (symbol == 256)
+        if (symbol == 256) {
+            reader = in;
             return !in.Overrun();
+        }
         if (symbol > 285)
             return false;
-        in.RefillBelow(28);
+        if (in.Count() < 28)
+            in.Refill();
         const int distance = distances.Decode(in);
-        if (distance < 0 || distance > 29 || in.Overrun())
+        if (distance < 0 || distance > 29)
             return false;
     }
 }
