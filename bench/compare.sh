@@ -51,6 +51,7 @@ commands=(
 )
 
 echo "corpus: $count PDFs, $bytes bytes, in $corpus" >&2
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "work folder: $work" >&2
 results=$work/results.txt
 : >"$results"
@@ -67,11 +68,12 @@ for entry in "${commands[@]}"; do
         --prepare "rm -rf '$out' && mkdir '$out'" \
         --export-csv "$work/time-$i.csv" "bash $script" >&2
     median=$(awk -F, 'NR == 2 { print $4 }' "$work/time-$i.csv")
+    cpu=$(awk -F, 'NR == 2 { print $5 + $6 }' "$work/time-$i.csv")
     # Peak resident memory of one more run; for the loops, the largest single process.
     rm -rf "$out" && mkdir "$out"
     /usr/bin/time -v -o "$work/rss-$i.txt" bash "$script"
     rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/rss-$i.txt")
-    echo "$name|$median|$rss" >>"$results"
+    echo "$name|$median|$rss|$cpu" >>"$results"
 done
 
 # Every file converted by both builds, byte for byte the same.
@@ -79,18 +81,19 @@ identical="yes"
 if ! diff -r "$work/out-1" "$work/out-3" >"$work/zlib-vs-libdeflate.diff"; then
     identical="NO (see $work/zlib-vs-libdeflate.diff)"
 fi
-bound=$("$floor" --files-from "$list" | awk '/bound/ { print $NF }')
+bound=$("$floor" --files-from "$list" | awk '/bound/ { print $(NF - 1) }')
 
 j1=$(awk -F'|' 'NR == 1 { print $2 }' "$results")
 floorz=$(awk -F'|' 'NR == 5 { print $2 }' "$results")
 echo
-echo "| Command | Median of $runs (s) | MB/s of PDF input | x cli -j1 (zlib) | x inflate_floor (zlib) | Peak RSS (MiB) |"
-echo "|---|---:|---:|---:|---:|---:|"
+echo "| Command | Median of $runs (s) | CPU, user+sys (s) | MB/s of PDF input | x cli -j1 (zlib) | x inflate_floor (zlib) | Peak RSS (MiB) |"
+echo "|---|---:|---:|---:|---:|---:|---:|"
 awk -F'|' -v bytes="$bytes" -v j1="$j1" -v floorz="$floorz" '{
-    printf "| %s | %.3f | %.1f | %.2f | %.2f | %.1f |\n", $1, $2, bytes / 1e6 / $2, $2 / j1, $2 / floorz, $3 / 1024
+    printf "| %s | %.3f | %.3f | %.1f | %.2f | %.2f | %.1f |\n", $1, $2, $4, bytes / 1e6 / $2, $2 / j1, $2 / floorz, $3 / 1024
 }' "$results"
 echo
 echo "Files: $count PDFs, $(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }') MB; cores: $cores"
 echo "Memory bound (largest file + 10 x its largest stream + 32 MiB): $(awk -v b="$bound" 'BEGIN { printf "%.1f", b / 1048576 }') MiB"
 echo "Outputs of the zlib and libdeflate builds byte-identical on all $count files: $identical"
+echo "Load average before / after: $load_before / $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Outputs kept in $work"
