@@ -7,8 +7,11 @@
 #   CORPUS  a folder of PDFs (bench/corpus.sh makes one); searched recursively
 #   RUNS    timed runs per command, at least 5 (default 5); the median is reported
 # Builds Release trees under build/bench-zlib and build/bench-libdeflate. Every command writes into
-# its own fresh temporary folder, emptied before each run: rewriting existing files costs a flush
-# per file on ext4 and would time the file system rather than the converter.
+# its own folder, emptied before each run, under $PAGEWRIGHT_BENCH_OUT (default: /dev/shm, a memory
+# file system, where there is one). On a disk file system the time to create thousands of files
+# right after deleting thousands varies from run to run by more than the converter's own time
+# (ext4 looks through recently deleted inodes, and rewriting a file flushes it), which would time
+# the file system rather than the converter.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -31,6 +34,9 @@ dcli=$root/build/bench-libdeflate/bin/pagewright-cli
 floor=$root/build/bench-zlib/bin/inflate_floor
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-compare.XXXXXX")
+out_base=${PAGEWRIGHT_BENCH_OUT:-/dev/shm}
+[ -d "$out_base" ] && [ -w "$out_base" ] || out_base=$work
+outputs=$(mktemp -d "$out_base/pagewright-compare-out.XXXXXX")
 list=$work/files.txt
 find "$corpus" -type f -name '*.pdf' | LC_ALL=C sort >"$list"
 count=$(wc -l <"$list")
@@ -52,7 +58,7 @@ commands=(
 
 echo "corpus: $count PDFs, $bytes bytes, in $corpus" >&2
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-echo "work folder: $work" >&2
+echo "work folder: $work, outputs in $outputs" >&2
 results=$work/results.txt
 : >"$results"
 i=0
@@ -60,7 +66,7 @@ for entry in "${commands[@]}"; do
     name=${entry%%|*}
     cmd=${entry#*|}
     i=$((i + 1))
-    out=$work/out-$i
+    out=$outputs/out-$i
     script=$work/run-$i.sh
     printf 'out=%q\n%s\n' "$out" "$cmd" >"$script"
     echo "timing: $name" >&2
@@ -78,7 +84,7 @@ done
 
 # Every file converted by both builds, byte for byte the same.
 identical="yes"
-if ! diff -r "$work/out-1" "$work/out-3" >"$work/zlib-vs-libdeflate.diff"; then
+if ! diff -r "$outputs/out-1" "$outputs/out-3" >"$work/zlib-vs-libdeflate.diff"; then
     identical="NO (see $work/zlib-vs-libdeflate.diff)"
 fi
 bound=$("$floor" --files-from "$list" | awk '/bound/ { print $(NF - 1) }')
@@ -96,4 +102,4 @@ echo "Files: $count PDFs, $(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }'
 echo "Memory bound (largest file + 10 x its largest stream + 32 MiB): $(awk -v b="$bound" 'BEGIN { printf "%.1f", b / 1048576 }') MiB"
 echo "Outputs of the zlib and libdeflate builds byte-identical on all $count files: $identical"
 echo "Load average before / after: $load_before / $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "Outputs kept in $work"
+echo "Timings and logs kept in $work, the text outputs in $outputs"
