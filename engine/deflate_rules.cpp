@@ -53,7 +53,7 @@ public:
     bool Overrun() const { return m_padding > m_count; }
     // Drops the bits up to the next byte boundary.
     void AlignToByte() { Drop(m_count & 7); }
-    // Bytes still to come after the whole bytes held in the bit buffer are given back.
+    // Whole bytes not used yet: those in the bit buffer and those not loaded.
     std::size_t BytesLeft() const {
         const std::size_t buffered = m_count >= m_padding ? (m_count - m_padding) / 8 : 0;
         return static_cast<std::size_t>(m_end - m_p) + buffered;
