@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inflate.h"
 #include "text_scanner.h"
 
 #include <cstddef>
@@ -7,8 +8,6 @@
 #include <limits>
 #include <memory>
 #include <new>
-
-#include <zlib.h>
 
 // The stream loop of CPdfTextExtractor: finds each `stream` ... `endstream` pair by byte search,
 // inflates the bytes between them in one step into ten times their length, and scans what
@@ -18,21 +17,12 @@ namespace pagewright::decode {
 
 std::ptrdiff_t FindBytes(const unsigned char* bytes, const char* keyword, std::ptrdiff_t n);
 
-enum class InflateResult { Ok, Skipped, NoMemory };
-
-// Inflates data[0, length) as one zlib stream into out[0, capacity) as a single Z_FINISH call
-// would. The library's 32-bit counters are fed in pieces for streams beyond their range, which
-// gives the same result as one call. `produced` is what the stream inflated to.
-InflateResult InflateWhole(const unsigned char* data, std::size_t length, unsigned char* out,
-                           std::size_t capacity, std::size_t& produced);
-
-// Runs the loop over a whole file in memory, handing each cleanly inflated stream to the scanner.
-// Returns false when a stream's output buffer could not be had; the text of the streams before it
-// has been written.
-template <typename Sink> bool ConvertStreams(const unsigned char* data, std::size_t size, Sink& out) {
-    // Scanned output needs the 15 bytes in front of the stream to read as spaces; the output buffer
-    // carries them, so the scanner can run on it in place.
-    constexpr std::size_t kPad = 15;
+// Calls visit(bytes, length) with the data of every `stream` ... `endstream` pair of data[0, size),
+// in file order: the bytes after the keyword and its end-of-line (CR LF or LF) up to the end-of-line
+// before `endstream` (CR LF or LF). Pairs without data are passed over. The walk ends at a `stream`
+// with no `endstream` after it, or at an `endstream` with no `stream` before it. Returns false as
+// soon as visit does.
+template <typename Visit> bool ForEachStream(const unsigned char* data, std::size_t size, Visit&& visit) {
     const unsigned char* cursor = data;
     std::ptrdiff_t remaining = static_cast<std::ptrdiff_t>(size);
     while (remaining > 0) {
@@ -58,30 +48,51 @@ template <typename Sink> bool ConvertStreams(const unsigned char* data, std::siz
         else if (cursor[e - 1] == '\n')
             e -= 1;
 
-        const std::ptrdiff_t length = e - d;
-        if (length > 0) {
-            const auto compressed = static_cast<std::size_t>(length);
-            if (compressed > (std::numeric_limits<std::size_t>::max() - kPad) / 10)
-                return false;
-            const std::size_t capacity = compressed * 10;
-            std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kPad + capacity]);
-            if (!buffer)
-                return false;
-            std::memset(buffer.get(), ' ', kPad);
-            std::size_t produced = 0;
-            const InflateResult result =
-                InflateWhole(cursor + d, compressed, buffer.get() + kPad, capacity, produced);
-            if (result == InflateResult::NoMemory)
-                return false;
-            if (result == InflateResult::Ok && produced > 0) {
-                scan::ScanState st;
-                scan::ScanRange(buffer.get(), kPad, kPad + produced, st, out);
-            }
-        }
+        if (e > d && !visit(cursor + d, static_cast<std::size_t>(e - d)))
+            return false;
+        // 7 bytes past the data end lies inside `endstream`, beyond the start of its `stream`,
+        // whichever end-of-line was trimmed.
         cursor += e + 7;
         remaining -= e + 7;
     }
     return true;
+}
+
+// Runs the loop over a whole file in memory, handing each cleanly inflated stream to the scanner.
+// Returns false when a stream's output buffer could not be had; the text of the streams before it
+// has been written.
+template <typename Sink> bool ConvertStreams(const unsigned char* data, std::size_t size, Sink& out) {
+    // Scanned output needs the 15 bytes in front of the stream to read as spaces; the output buffer
+    // carries them, so the scanner can run on it in place.
+    constexpr std::size_t kPad = 15;
+    // One output buffer serves every stream of the file. It grows to the largest 10 x L seen and is
+    // never shrunk: fresh memory per stream costs page faults on every byte inflated into it.
+    std::unique_ptr<unsigned char[]> buffer;
+    std::size_t bufferCapacity = 0;
+    Inflater inflater;
+    return ForEachStream(data, size, [&](const unsigned char* bytes, std::size_t length) {
+        if (length > (std::numeric_limits<std::size_t>::max() - kPad) / 10)
+            return false;
+        const std::size_t capacity = length * 10;
+        if (capacity > bufferCapacity) {
+            buffer.reset();
+            bufferCapacity = 0;
+            buffer.reset(new (std::nothrow) unsigned char[kPad + capacity]);
+            if (!buffer)
+                return false;
+            bufferCapacity = capacity;
+            std::memset(buffer.get(), ' ', kPad);
+        }
+        std::size_t produced = 0;
+        const InflateResult result = inflater.Inflate(bytes, length, buffer.get() + kPad, capacity, produced);
+        if (result == InflateResult::NoMemory)
+            return false;
+        if (result == InflateResult::Ok && produced > 0) {
+            scan::ScanState st;
+            scan::ScanRange(buffer.get(), kPad, kPad + produced, st, out);
+        }
+        return true;
+    });
 }
 
 } // namespace pagewright::decode

@@ -20,6 +20,14 @@ float ParseTrailingNumber(const unsigned char* window, int n) {
     const char* last = reinterpret_cast<const char*>(window + n + 1);
     if (first == last || *first == ' ')
         return -1.0f;
+    // Most operands are whole numbers of a few digits (kerning in TJ arrays, line moves); every
+    // integer below 2^24 is exactly a float, so they need no float reading.
+    unsigned whole = 0;
+    const char* p = first;
+    for (; p != last && *p >= '0' && *p <= '9' && p - first < 7; ++p)
+        whole = whole * 10 + static_cast<unsigned>(*p - '0');
+    if (p == last || *p == ' ')
+        return static_cast<float>(whole);
     // from_chars reads the longest prefix that forms a number ("1.2.3" gives 1.2), like the
     // formatted input conversion does, but always with '.' as the decimal point, whatever the
     // locale of the process.

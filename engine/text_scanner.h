@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define PAGEWRIGHT_SCAN_SSE2 1
+#endif
 
 // The content-stream scanner behind CPdfTextExtractor::ExtractText.
 //
@@ -34,6 +40,62 @@ struct StringClassTable {
     }
 };
 inline constexpr StringClassTable kStringClass{};
+
+// The first k in [i, end) at which a text object outside a literal needs a look: base[k] is '(' or
+// base[k - 2] is 'd' or 'T' (the 'd' of Td, the 'T' of ET, two bytes before the byte that
+// completes them); end when there is none. base[i - 2] must be readable.
+inline std::size_t NextTextEvent(const unsigned char* base, std::size_t i, std::size_t end) {
+#ifdef PAGEWRIGHT_SCAN_SSE2
+    const __m128i paren = _mm_set1_epi8('(');
+    const __m128i d = _mm_set1_epi8('d');
+    const __m128i t = _mm_set1_epi8('T');
+    while (i + 16 <= end) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
+        const __m128i back2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i - 2));
+        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(here, paren),
+                                         _mm_or_si128(_mm_cmpeq_epi8(back2, d), _mm_cmpeq_epi8(back2, t)));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(std::countr_zero(mask));
+        i += 16;
+    }
+#endif
+    for (; i < end; ++i) {
+        const unsigned char back2 = base[i - 2];
+        if (base[i] == '(' || back2 == 'd' || back2 == 'T')
+            return i;
+    }
+    return end;
+}
+
+// The first k in [i, end) whose byte inside a literal is not simply copied: a dropped byte, ')' or
+// '\'; end when there is none.
+inline std::size_t NextNonCopy(const unsigned char* base, std::size_t i, std::size_t end) {
+#ifdef PAGEWRIGHT_SCAN_SSE2
+    // Bytes below 0x20 found by a signed compare after flipping the top bit.
+    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i below = _mm_set1_epi8(static_cast<char>(0x20 ^ 0x80));
+    const __m128i del = _mm_set1_epi8(0x7F);
+    const __m128i ff = _mm_set1_epi8(static_cast<char>(0xFF));
+    const __m128i close = _mm_set1_epi8(')');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    while (i + 16 <= end) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
+        const __m128i control = _mm_cmplt_epi8(_mm_xor_si128(v, flip), below);
+        const __m128i special =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, del), _mm_cmpeq_epi8(v, ff)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, close), _mm_cmpeq_epi8(v, backslash)));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(control, special)));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(std::countr_zero(mask));
+        i += 16;
+    }
+#endif
+    for (; i < end; ++i)
+        if (kStringClass.cls[base[i]] != kCopy)
+            return i;
+    return end;
+}
 
 struct ScanState {
     bool inText = false;
@@ -84,24 +146,17 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
                 ++i;
                 continue;
             }
-            // Copy runs of copyable bytes in one go; stop at ')' or '\'.
-            std::size_t runStart = i;
-            while (i < end) {
-                const unsigned char cls = kStringClass.cls[base[i]];
-                if (cls == kCopy) {
-                    ++i;
-                    continue;
-                }
-                if (i > runStart)
-                    out.Append(base + runStart, i - runStart);
-                if (cls == kSpecial)
+            // Copy runs of copyable bytes in one go; stop at ')' or '\', drop the others.
+            for (;;) {
+                const std::size_t stop = NextNonCopy(base, i, end);
+                if (stop > i)
+                    out.Append(base + i, stop - i);
+                i = stop;
+                if (i == end)
+                    return;
+                if (kStringClass.cls[base[i]] == kSpecial)
                     break;
-                runStart = ++i; // dropped byte
-            }
-            if (i == end) {
-                if (i > runStart)
-                    out.Append(base + runStart, i - runStart);
-                return;
+                ++i; // dropped byte
             }
             if (base[i] == ')')
                 st.inString = false;
@@ -113,12 +168,10 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
 
         // In a text object, outside a literal. Only '(' and the ends of Td and ET patterns matter,
         // and both patterns have 'd' or 'T' two bytes back.
+        i = NextTextEvent(base, i, end);
+        if (i == end)
+            return;
         const unsigned char c = base[i];
-        const unsigned char back2 = base[i - 2];
-        if (c != '(' && back2 != 'd' && back2 != 'T') {
-            ++i;
-            continue;
-        }
         if (OperatorEndsBefore(base, i, 'T', 'd')) {
             const float v = ParseTrailingNumber(base + i - 15, 10);
             if (v > 1.0f) {

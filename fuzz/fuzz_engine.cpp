@@ -1,6 +1,8 @@
-// Fuzz target for the engine: the whole stream loop over arbitrary bytes, and the scanner checked
-// against the plain model of it.
+// Fuzz target for the engine: the whole stream loop over arbitrary bytes, the scanner checked
+// against the plain model of it, and the stream loop's inflaters checked against zlib's own
+// one-call inflate (with libdeflate, when it is built in, among them).
 
+#include "inflate.h"
 #include "pdf_text_extractor.h"
 #include "reference_scanner.h"
 
@@ -8,12 +10,101 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include <zlib.h>
+#ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
+
+namespace {
+
+using pagewright::decode::InflateResult;
+
+template <typename Inflater>
+void ExpectSameAsZlib(Inflater& inflater, const char* who, const std::string& data, std::size_t capacity,
+                      const std::vector<unsigned char>& expected, InflateResult expectedResult,
+                      std::size_t expectedLength) {
+    std::vector<unsigned char> out(capacity + 1);
+    std::size_t produced = 0;
+    const InflateResult result = inflater.Inflate(reinterpret_cast<const unsigned char*>(data.data()),
+                                                  data.size(), out.data(), capacity, produced);
+    if (result != expectedResult ||
+        (result == InflateResult::Ok &&
+         (produced != expectedLength || std::memcmp(out.data(), expected.data(), produced) != 0))) {
+        std::fprintf(stderr, "%s decides differently from zlib: result %d vs %d, %zu vs %zu bytes\n", who,
+                     static_cast<int>(result), static_cast<int>(expectedResult), produced, expectedLength);
+        std::abort();
+    }
+}
+
+// One inflater of each kind for the whole run, as the stream loop keeps one per file.
+void CheckInflaters(const std::string& data, std::size_t capacity) {
+    std::vector<unsigned char> expected(capacity + 1);
+    std::size_t length = 0;
+    const InflateResult result = pagewright::decode::InflateWhole(
+        reinterpret_cast<const unsigned char*>(data.data()), data.size(), expected.data(), capacity, length);
+    static pagewright::decode::ZlibInflater zlibKept;
+    ExpectSameAsZlib(zlibKept, "zlib with kept state", data, capacity, expected, result, length);
+#ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
+    static pagewright::decode::LibdeflateInflater libdeflate;
+    ExpectSameAsZlib(libdeflate, "libdeflate", data, capacity, expected, result, length);
+#endif
+}
+
+std::string AdlerBytes(const std::vector<unsigned char>& bytes, std::size_t n) {
+    const uLong adler = adler32_z(1, bytes.data(), n);
+    std::string out;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<char>((adler >> shift) & 0xFF));
+    return out;
+}
+
+// The input as zlib data, and as the deflate data of a zlib stream whose header is right and whose
+// trailer holds the checksum of what zlib, or libdeflate, makes of it: the divergent cases need data
+// that one of the two decodes completely.
+void FuzzInflaters(const std::uint8_t* data, std::size_t size) {
+    const std::string raw(reinterpret_cast<const char*>(data), size);
+    CheckInflaters(raw, size * 10);
+
+    const std::size_t room = size * 10 + (1u << 16);
+    std::vector<unsigned char> out(room);
+    std::vector<std::pair<std::string, std::size_t>> framed; // zlib data, inflated length
+    z_stream zs{};
+    if (inflateInit2(&zs, -15) != Z_OK)
+        std::abort();
+    zs.next_in = const_cast<Bytef*>(data);
+    zs.avail_in = static_cast<uInt>(size);
+    zs.next_out = out.data();
+    zs.avail_out = static_cast<uInt>(room);
+    if (inflate(&zs, Z_FINISH) == Z_STREAM_END)
+        framed.emplace_back("\x78\x9C" + raw.substr(0, zs.total_in) + AdlerBytes(out, zs.total_out),
+                            zs.total_out);
+    inflateEnd(&zs);
+#ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
+    static libdeflate_decompressor* const decompressor = libdeflate_alloc_decompressor();
+    std::size_t used = 0;
+    std::size_t produced = 0;
+    if (libdeflate_deflate_decompress_ex(decompressor, data, size, out.data(), room, &used, &produced) ==
+        LIBDEFLATE_SUCCESS)
+        framed.emplace_back("\x78\x9C" + raw.substr(0, used) + AdlerBytes(out, produced), produced);
+#endif
+    for (const auto& [z, inflated] : framed) {
+        CheckInflaters(z, z.size() * 10);
+        // Around the inflated size, where the bound decides.
+        for (const std::size_t capacity :
+             {std::size_t{0}, inflated / 2, inflated - (inflated > 0 ? 1 : 0), inflated, inflated + 1})
+            CheckInflaters(z, capacity);
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const CPdfTextExtractor engine;
+    FuzzInflaters(data, size);
 
     std::string text;
     engine.ExtractText(text, data, size);

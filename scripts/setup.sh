@@ -50,6 +50,6 @@ ensure_locale() {
     as_root localedef -i "${name%%.*}" -f UTF-8 "$name" || echo "warning: could not generate locale $name" >&2
 }
 
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev qt6-base-dev qt6-svg-dev)
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libdeflate-dev libbenchmark-dev qt6-base-dev qt6-svg-dev)
 # What the window needs at run time on a desktop: the X11/Wayland platform plugins and a font.
 GUI_RUNTIME_PACKAGES=(qt6-qpa-plugins qt6-wayland fonts-dejavu-core xdg-utils)

@@ -181,6 +181,52 @@ TEST(ContentScanner, ParseTrailingNumberReadsTheNumberEndingAtN) {
     }
 }
 
+TEST(ContentScanner, ParseTrailingNumberAgreesWithFormattedInputAtEveryLength) {
+    std::mt19937 rng(7);
+    const CPdfTextExtractor engine;
+    for (int round = 0; round < 20000; ++round) {
+        std::string window(15, ' ');
+        const int spaces = static_cast<int>(rng() % 3);
+        const int length = 1 + static_cast<int>(rng() % (14 - spaces));
+        const int point = rng() % 3 == 0 ? static_cast<int>(rng() % length) : -1;
+        for (int k = 0; k < length; ++k)
+            window[static_cast<std::size_t>(15 - spaces - length + k)] =
+                k == point ? '.' : static_cast<char>('0' + rng() % 10);
+        const auto* w = reinterpret_cast<const unsigned char*>(window.data());
+        for (const int n : {10, 14})
+            ASSERT_EQ(engine.ParseTrailingNumber(w, n), pagewright::reference::ParseTrailingNumber(w, n))
+                << "window '" << window << "' n=" << n;
+    }
+}
+
+// Long stretches between the bytes the scanner reacts to, with one such byte at every position:
+// the scanner skips through them many bytes at a time.
+TEST(ContentScanner, LongStretchesAgreeWithPlainModel) {
+    const CPdfTextExtractor engine;
+    const std::string specials = std::string("()\\dTE\x01\x7F\xFF\r\n \0", 13);
+    for (std::size_t length = 0; length <= 48; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            for (const char special : specials) {
+                std::string literal(length, 'a');
+                std::string text(length, '7');
+                if (at < length) {
+                    literal[at] = special;
+                    text[at] = special;
+                }
+                for (const std::string& input :
+                     {"BT (" + literal + ") Tj ET Q", "BT 1 " + text + " 0 1 Td (x) 2 Td ET Q"}) {
+                    std::string out;
+                    engine.ExtractText(out, reinterpret_cast<const unsigned char*>(input.data()),
+                                       input.size());
+                    const std::string expected = pagewright::reference::ExtractText(
+                        reinterpret_cast<const unsigned char*>(input.data()), input.size());
+                    ASSERT_EQ(Visible(out), Visible(expected)) << "input: " << Visible(input);
+                }
+            }
+        }
+    }
+}
+
 // Content streams made of the pieces the scanner reacts to, in random order and spacing, compared
 // with the plain model of the described behaviour.
 TEST(ContentScanner, AgreesWithPlainModelOnGeneratedStreams) {

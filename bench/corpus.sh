@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the benchmark corpus: the PDF manuals that Debian's documentation packages ship, fetched
+# with apt-get download and unpacked with dpkg -x, gathered flat into one folder outside the
+# repository. Running it again reuses what is there.
+#
+# Usage: bench/corpus.sh [DIR]
+#   DIR defaults to ${XDG_CACHE_HOME:-$HOME/.cache}/pagewright-bench/corpus.
+#   PAGEWRIGHT_BENCH_PACKAGES overrides the package list (space-separated).
+# Prints the corpus folder on its last line.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../scripts/setup.sh"
+
+corpus=${1:-${XDG_CACHE_HOME:-$HOME/.cache}/pagewright-bench/corpus}
+read -r -a packages <<<"${PAGEWRIGHT_BENCH_PACKAGES:-texlive-pictures-doc texlive-science-doc}"
+work=$(dirname "$corpus")/debs
+stamp="$corpus/.complete"
+wanted="${packages[*]}"
+
+case "$(cd "$here/.." && pwd)/" in
+"$(mkdir -p "$corpus" && cd "$corpus" && pwd)/"*)
+    echo "error: the corpus must live outside the repository" >&2
+    exit 2
+    ;;
+esac
+
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then
+    echo "corpus up to date: $(find "$corpus" -name '*.pdf' | wc -l) PDFs" >&2
+    echo "$corpus"
+    exit 0
+fi
+
+# Only a folder this script made is ever emptied.
+if [ ! -f "$stamp" ] && [ -n "$(ls -A "$corpus")" ]; then
+    echo "error: $corpus is not empty and was not made by this script" >&2
+    exit 2
+fi
+
+mkdir -p "$work"
+if [ "$APT_UPDATED" -eq 0 ] && ! apt-cache show "${packages[0]}" >/dev/null 2>&1; then
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+fi
+
+for pkg in "${packages[@]}"; do
+    if ! compgen -G "$work/${pkg}_*.deb" >/dev/null; then
+        echo "downloading $pkg" >&2
+        (cd "$work" && apt-get download -q "$pkg" >&2)
+    fi
+    unpacked="$work/$pkg"
+    if [ ! -d "$unpacked" ]; then
+        echo "unpacking $pkg" >&2
+        rm -rf "$unpacked.part"
+        dpkg -x "$(compgen -G "$work/${pkg}_*.deb" | head -n1)" "$unpacked.part"
+        mv "$unpacked.part" "$unpacked"
+    fi
+done
+
+# Flat and with unique base names, so that every PDF gets its own text file. Some manuals ship
+# compressed (.pdf.gz); those are unpacked too.
+find "$corpus" -maxdepth 1 -type f -name '*.pdf' -delete
+echo "incomplete" >"$stamp"
+for pkg in "${packages[@]}"; do
+    find "$work/$pkg" -type f \( -name '*.pdf' -o -name '*.pdf.gz' \) -print0 |
+        while IFS= read -r -d '' file; do
+            rel=${file#"$work/$pkg/usr/share/doc/"}
+            name=$(printf '%s' "$rel" | tr '/ ' '__')
+            case "$name" in
+            *.gz) gzip -dc "$file" >"$corpus/${name%.gz}" ;;
+            *) ln "$file" "$corpus/$name" 2>/dev/null || cp "$file" "$corpus/$name" ;;
+            esac
+        done
+done
+echo "$wanted" >"$stamp"
+count=$(find "$corpus" -name '*.pdf' | wc -l)
+size=$(du -sh --apparent-size "$corpus" | cut -f1)
+echo "corpus ready: $count PDFs, $size in $corpus" >&2
+echo "$corpus"
