@@ -12,7 +12,8 @@ public:
     // The stored value of `key` in `section`, cut to its first 259 characters, or `defaultValue`
     // when the file, the section or the key is missing. A key present with an empty value reads as
     // empty, not as the default.
-    virtual QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const = 0;
+    virtual QString ReadString(const QString& section, const QString& key,
+                               const QString& defaultValue) const = 0;
 
     // Stores `value`: replaces the key's line in place, or adds the key at the end of its section,
     // or adds the section (and the file) at the end when missing. Every other line of the file is
