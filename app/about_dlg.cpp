@@ -1,8 +1,8 @@
-#include "about_dlg.h"
+#include "app/about_dlg.h"
 
-#include "desktop_shell.h"
-#include "dialog_units.h"
-#include "product_info.h"
+#include "app/dialog_units.h"
+#include "app/product_info.h"
+#include "platform/desktop_shell.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -23,10 +23,10 @@ CAboutDlg::CAboutDlg(IDesktopShell& shell, QWidget* parent) : QDialog(parent) {
         w->setGeometry(DialogUnitsToPixels(QRect(x, y, width, height), base));
     };
 
-    setWindowTitle(kProductName);
+    setWindowTitle(kProductNameText);
     setFixedSize(DialogUnitsToPixels(QRect(0, 0, kWidthUnits, kHeightUnits), base).size());
 
-    m_version = new QLabel(kProductName + QStringLiteral(" Version ") + kProductVersion, this);
+    m_version = new QLabel(kProductNameText + QStringLiteral(" Version ") + kProductVersionText, this);
     m_version->setTextFormat(Qt::PlainText); // ampersands shown as they are
     m_version->setObjectName(QStringLiteral("version"));
     place(m_version, 35, 7, 168, 8);

@@ -1,10 +1,10 @@
-#include "converter_app.h"
+#include "app/converter_app.h"
 
-#include "converter_dlg.h"
-#include "os_directories.h"
-#include "qt_desktop_shell.h"
-#include "qt_prompts.h"
-#include "system_profile_store.h"
+#include "app/converter_dlg.h"
+#include "platform/os_directories.h"
+#include "platform/system_profile_store.h"
+#include "platform/widgets/qt_desktop_shell.h"
+#include "platform/widgets/qt_prompts.h"
 
 int CConverterApp::InitInstance() {
     CQtPrompts prompts;

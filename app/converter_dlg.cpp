@@ -1,13 +1,13 @@
-#include "converter_dlg.h"
+#include "app/converter_dlg.h"
 
-#include "about_dlg.h"
-#include "dialog_units.h"
-#include "job_batch.h"
-#include "job_list_delegate.h"
-#include "main_window_template.h"
-#include "output_directory.h"
-#include "product_info.h"
-#include "system_menu.h"
+#include "app/about_dlg.h"
+#include "app/dialog_units.h"
+#include "app/job_list_delegate.h"
+#include "app/main_window_template.h"
+#include "app/product_info.h"
+#include "batch/job_batch.h"
+#include "platform/widgets/system_menu.h"
+#include "settings/output_directory.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -77,7 +77,7 @@ void CConverterDlg::OnInitDialog() {
     CreateControls();
     AddAboutCommand();
     setWindowIcon(QIcon(QStringLiteral(":/icons/pagewright.svg")));
-    setWindowTitle(kProductName + QStringLiteral(" ") + kProductVersion);
+    setWindowTitle(kProductNameText + QStringLiteral(" ") + kProductVersionText);
     m_batch->ClearStopRequest();
 
     LoadOutputDirectory(m_services.profile, m_services.directories,

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "job_window.h"
-#include "platform_services.h"
+#include "batch/job_window.h"
+#include "platform/platform_services.h"
 
 #include <QDialog>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "job_list_delegate.h"
+#include "app/job_list_delegate.h"
 
-#include "job_window.h"
+#include "batch/job_window.h"
 
 QString CJobListDelegate::CellText(const QModelIndex& index) {
     if (index.column() == kColumnNumber)

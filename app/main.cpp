@@ -1,11 +1,12 @@
-#include "converter_app.h"
+#include "app/converter_app.h"
+#include "app/product_info.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pagewright"));
-    QApplication::setApplicationVersion(QStringLiteral("1.10"));
+    QApplication::setApplicationName(kProductNameText);
+    QApplication::setApplicationVersion(kProductVersionText);
     CConverterApp app;
     return app.InitInstance();
 }

@@ -1,4 +1,4 @@
-#include "blocking_window_proxy.h"
+#include "batch/blocking_window_proxy.h"
 
 #include <QMetaObject>
 #include <QThread>

@@ -1,7 +1,7 @@
-#include "conversion_worker.h"
+#include "batch/conversion_worker.h"
 
-#include "job_paths.h"
-#include "pdf_text_extractor.h"
+#include "batch/job_paths.h"
+#include "engine/pdf_text_extractor.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
-#include "job_batch.h"
+#include "batch/job_batch.h"
 
-#include "blocking_window_proxy.h"
-#include "conversion_worker.h"
-#include "job_paths.h"
-#include "prompts.h"
+#include "batch/blocking_window_proxy.h"
+#include "batch/conversion_worker.h"
+#include "batch/job_paths.h"
+#include "platform/prompts.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

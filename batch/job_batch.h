@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_window.h"
+#include "batch/job_window.h"
 
 #include <QObject>
 #include <QString>

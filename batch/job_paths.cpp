@@ -1,6 +1,6 @@
-#include "job_paths.h"
+#include "batch/job_paths.h"
 
-#include "target_path.h"
+#include "engine/target_path.h"
 
 #include <QFile>
 

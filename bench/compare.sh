@@ -25,7 +25,7 @@ runs=${2:-5}
 ensure_packages "${BUILD_PACKAGES[@]}" libdeflate-dev libbenchmark-dev time poppler-utils mupdf-tools hyperfine
 
 for variant in zlib libdeflate; do
-    cmake -S . -B "build/bench-$variant" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPAGEWRIGHT_BUILD_TESTS=OFF \
+    cmake -S . -B "build/bench-$variant" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_BENCH=ON \
         -DPAGEWRIGHT_BUILD_GUI=OFF -DPAGEWRIGHT_INFLATE="$variant" >/dev/null
     cmake --build "build/bench-$variant" --parallel "$(nproc)" --target pagewright-cli inflate_floor >/dev/null
 done

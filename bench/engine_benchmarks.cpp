@@ -6,9 +6,9 @@
 // The raw file for FindBytes is that PDF, or a generated one whose streams are compressed text and
 // incompressible image data.
 
-#include "pdf_builder.h"
-#include "pdf_text_extractor.h"
-#include "stream_decoder.h"
+#include "engine/pdf_text_extractor.h"
+#include "engine/stream_decoder.h"
+#include "tools/pdf_builder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,8 +8,8 @@
 // Prints a summary line, and the memory bound of the largest file: its size plus ten times its
 // largest stream. Exit status 1 when a file cannot be read.
 
-#include "file_io.h"
-#include "stream_decoder.h"
+#include "engine/file_io.h"
+#include "engine/stream_decoder.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,11 +4,11 @@
 //     the longest stall of the UI thread's event loop while the run goes on.
 // Usage: window_bench [FILES_TO_ADD [PDFS_TO_CONVERT]]   (defaults 10000 and 2000)
 
-#include "converter_dlg.h"
-#include "fake_platform.h"
-#include "job_batch.h"
-#include "pdf_builder.h"
-#include "pdf_text_extractor.h"
+#include "app/converter_dlg.h"
+#include "batch/job_batch.h"
+#include "engine/pdf_text_extractor.h"
+#include "tests/fakes/fake_platform.h"
+#include "tools/pdf_builder.h"
 
 #include <QApplication>
 #include <QDir>

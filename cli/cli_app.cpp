@@ -1,7 +1,8 @@
-#include "cli_app.h"
+#include "cli/cli_app.h"
 
-#include "cli_options.h"
-#include "conversion_runner.h"
+#include "cli/cli_options.h"
+#include "cli/conversion_runner.h"
+#include "engine/product_version.h"
 
 #include <filesystem>
 #include <istream>
@@ -30,7 +31,7 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
         return kExitConverted;
     }
     if (options.action == Action::Version) {
-        streams.out << "pagewright-cli " << kVersion << "\n";
+        streams.out << "pagewright-cli " << kProductVersion << "\n";
         return kExitConverted;
     }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "version.h"
-
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -11,8 +9,6 @@
 //   pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE...
 
 namespace pagewright::cli {
-
-inline constexpr const char* kVersion = kPagewrightVersion;
 
 enum class Action { Convert, Help, Version };
 

@@ -1,7 +1,7 @@
-#include "conversion_runner.h"
+#include "cli/conversion_runner.h"
 
-#include "pdf_text_extractor.h"
-#include "target_path.h"
+#include "engine/pdf_text_extractor.h"
+#include "engine/target_path.h"
 
 #include <algorithm>
 #include <atomic>

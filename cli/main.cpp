@@ -1,4 +1,4 @@
-#include "cli_app.h"
+#include "cli/cli_app.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "deflate_rules.h"
+#include "engine/deflate_rules.h"
 
 #include <algorithm>
 #include <array>

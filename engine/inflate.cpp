@@ -1,10 +1,10 @@
-#include "inflate.h"
+#include "engine/inflate.h"
 
 #include <algorithm>
 #include <climits>
 
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
-#include "deflate_rules.h"
+#include "engine/deflate_rules.h"
 
 #include <libdeflate.h>
 #endif

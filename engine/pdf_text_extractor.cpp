@@ -1,8 +1,8 @@
-#include "pdf_text_extractor.h"
+#include "engine/pdf_text_extractor.h"
 
-#include "file_io.h"
-#include "stream_decoder.h"
-#include "text_sink.h"
+#include "engine/file_io.h"
+#include "engine/stream_decoder.h"
+#include "engine/text_sink.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "inflate.h"
-#include "text_scanner.h"
+#include "engine/inflate.h"
+#include "engine/text_scanner.h"
 
 #include <cstddef>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "text_scanner.h"
-#include "pdf_text_extractor.h"
-#include "text_sink.h"
+#include "engine/text_scanner.h"
+#include "engine/pdf_text_extractor.h"
+#include "engine/text_sink.h"
 
 #include <cerrno>
 #include <charconv>

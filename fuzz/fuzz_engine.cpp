@@ -2,9 +2,9 @@
 // against the plain model of it, and the stream loop's inflaters checked against zlib's own
 // one-call inflate (with libdeflate, when it is built in, among them).
 
-#include "inflate.h"
-#include "pdf_text_extractor.h"
-#include "reference_scanner.h"
+#include "engine/inflate.h"
+#include "engine/pdf_text_extractor.h"
+#include "tests/support/reference_scanner.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "ini_profile_store.h"
+#include "platform/ini_profile_store.h"
 
-#include "ini_text.h"
+#include "platform/ini_text.h"
 
 #include <QDir>
 #include <QFile>

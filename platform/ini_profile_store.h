@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profile_store.h"
+#include "platform/profile_store.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ini_text.h"
+#include "platform/ini_text.h"
 
 #include <QByteArrayView>
 

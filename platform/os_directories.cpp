@@ -1,4 +1,4 @@
-#include "os_directories.h"
+#include "platform/os_directories.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directories.h"
+#include "platform/directories.h"
 
 // Directory tests and creation on the real file system. Relative paths are taken from the current
 // directory. A symbolic link to a directory counts as a directory.

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "desktop_shell.h"
-#include "directories.h"
-#include "profile_store.h"
-#include "prompts.h"
+#include "platform/desktop_shell.h"
+#include "platform/directories.h"
+#include "platform/profile_store.h"
+#include "platform/prompts.h"
 
 // The services of the desktop that the window uses, handed in from outside so that tests can give
 // fakes. The objects outlive everything that uses them.

@@ -1,12 +1,12 @@
-#include "system_profile_store.h"
+#include "platform/system_profile_store.h"
 
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
-#include "win_profile_store.h"
+#include "platform/win_profile_store.h"
 #else
-#include "ini_profile_store.h"
-#include "locations.h"
+#include "platform/ini_profile_store.h"
+#include "platform/locations.h"
 #endif
 
 std::unique_ptr<IProfileStore> MakeSystemProfileStore() {

@@ -1,4 +1,4 @@
-#include "win_profile_store.h"
+#include "platform/win_profile_store.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

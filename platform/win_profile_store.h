@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profile_store.h"
+#include "platform/profile_store.h"
 
 // The Windows private-profile functions on the bare file name "pagewright.ini", which Windows keeps
 // in the Windows directory. Built on Windows only.

@@ -10,7 +10,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${GUI_RUNTIME_PACKAGES[@]}"
 
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_BENCH=OFF >/dev/null
+    -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_FUZZ=OFF >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target pagewright pagewright-cli
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -9,7 +9,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" fonts-dejavu-core
 output=${1:-docs/screenshot.png}
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_BENCH=OFF >/dev/null
+    -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_TOOLS=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target grab_main_window
 mkdir -p "$(dirname "$output")"
 QT_QPA_PLATFORM=offscreen "$build/bin/grab_main_window" res/samples "$output"

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev fonts-dejavu-core
+ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev fonts-dejavu-core
 # Number reading is tested under a locale with a decimal comma.
 ensure_locale de_DE.UTF-8
 
@@ -14,6 +14,8 @@ cmake -S . -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=Debug \
     -DPAGEWRIGHT_SANITIZE=ON \
     -DPAGEWRIGHT_WERROR=ON \
+    -DPAGEWRIGHT_BUILD_BENCH=ON \
+    -DPAGEWRIGHT_BUILD_TOOLS=ON \
     -DPAGEWRIGHT_INFLATE=zlib
 cmake --build "$build" --parallel "$(nproc)"
 
@@ -26,7 +28,6 @@ cmake -S . -B "$libdeflate_build" -G Ninja \
     -DPAGEWRIGHT_SANITIZE=ON \
     -DPAGEWRIGHT_WERROR=ON \
     -DPAGEWRIGHT_BUILD_GUI=OFF \
-    -DPAGEWRIGHT_BUILD_BENCH=OFF \
     -DPAGEWRIGHT_INFLATE=libdeflate
 cmake --build "$libdeflate_build" --parallel "$(nproc)"
 

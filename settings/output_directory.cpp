@@ -1,7 +1,7 @@
-#include "output_directory.h"
+#include "settings/output_directory.h"
 
-#include "locations.h"
-#include "settings_keys.h"
+#include "platform/locations.h"
+#include "settings/settings_keys.h"
 
 namespace {
 

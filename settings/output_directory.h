@@ -1,8 +1,8 @@
 #pragma once
 
-#include "directories.h"
-#include "profile_store.h"
-#include "prompts.h"
+#include "platform/directories.h"
+#include "platform/profile_store.h"
+#include "platform/prompts.h"
 
 #include <QString>
 

@@ -2,10 +2,9 @@
 // it as a PNG. Usage: grab_main_window SAMPLES_DIR OUTPUT_PNG
 // Settings and output go to a temporary folder; nothing of the user's is touched.
 
-#include "converter_dlg.h"
-#include "ini_profile_store.h"
-#include "job_batch.h"
-#include "os_directories.h"
+#include "app/converter_dlg.h"
+#include "batch/job_batch.h"
+#include "tests/fakes/fake_platform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,29 +14,6 @@
 #include <QTreeWidget>
 
 #include <cstdio>
-
-namespace {
-
-// Picks the sample PDFs when asked for files; every other question is answered Yes.
-class ScriptedPrompts : public IPrompts {
-public:
-    explicit ScriptedPrompts(QStringList files) : m_files(std::move(files)) {}
-    PromptAnswer AskYesNo(const QString&, const QString&, PromptIcon) override { return PromptAnswer::Yes; }
-    void ShowMessage(const QString&, const QString&, PromptIcon) override {}
-    QStringList PickPdfFiles() override { return m_files; }
-    QString PickFolder(const QString&) override { return {}; }
-
-private:
-    QStringList m_files;
-};
-
-class NoDesktop : public IDesktopShell {
-public:
-    bool OpenFolder(const QString&) override { return true; }
-    bool OpenAddress(const QString&) override { return true; }
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -50,16 +26,19 @@ int main(int argc, char** argv) {
     QTemporaryDir work;
     const QString out = work.filePath(QStringLiteral("textharvest"));
     QDir().mkpath(out);
-    CIniProfileStore profile(work.filePath(QStringLiteral("pagewright.ini")));
-    profile.WriteString(QStringLiteral("Settings"), QStringLiteral("Out Path"), out);
+    FakeProfileStore profile;
+    profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), out);
 
     QStringList samples;
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
         samples << dir.absoluteFilePath(name);
-    ScriptedPrompts prompts(samples);
-    NoDesktop shell;
-    COsDirectories directories;
+    // The picker chooses the samples; every question is answered Yes.
+    FakePrompts prompts;
+    prompts.pdfSelections.push_back(samples);
+    FakeShell shell;
+    FakeDirectories directories;
+    directories.existing.insert(out);
 
     CConverterDlg dialog(PlatformServices{prompts, shell, profile, directories});
     dialog.show();

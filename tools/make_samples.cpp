@@ -1,6 +1,6 @@
 // Writes the demo PDFs of res/samples/ into the folder given as the only argument.
 
-#include "pdf_builder.h"
+#include "tools/pdf_builder.h"
 
 #include <cstdio>
 #include <string>

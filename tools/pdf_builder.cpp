@@ -1,4 +1,4 @@
-#include "pdf_builder.h"
+#include "tools/pdf_builder.h"
 
 #include <cstdio>
 #include <memory>

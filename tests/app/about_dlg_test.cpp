@@ -1,6 +1,6 @@
-#include "about_dlg.h"
+#include "app/about_dlg.h"
 
-#include "dialog_fixture.h"
+#include "tests/app/dialog_fixture.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "dialog_fixture.h"
+#include "tests/app/dialog_fixture.h"
 
-#include "dialog_units.h"
+#include "app/dialog_units.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "dialog_fixture.h"
+#include "tests/app/dialog_fixture.h"
 
-#include "pdf_text_extractor.h"
+#include "engine/pdf_text_extractor.h"
 
 #include <QLineEdit>
 

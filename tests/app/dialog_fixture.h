@@ -3,15 +3,15 @@
 // A main window on fake platform services, with an output folder in a temporary directory, and
 // helpers that drive it the way a user would.
 
-#include "converter_dlg.h"
-#include "fake_platform.h"
-#include "file_utils.h"
-#include "job_batch.h"
-#include "job_list_delegate.h"
-#include "main_window_template.h"
-#include "pdf_builder.h"
-#include "qt_printers.h"
-#include "temp_dir.h"
+#include "app/converter_dlg.h"
+#include "app/job_list_delegate.h"
+#include "app/main_window_template.h"
+#include "batch/job_batch.h"
+#include "tests/fakes/fake_platform.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/qt_printers.h"
+#include "tests/support/temp_dir.h"
+#include "tools/pdf_builder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "conversion_worker.h"
+#include "batch/conversion_worker.h"
 
-#include "fake_job_window.h"
-#include "file_utils.h"
-#include "pdf_builder.h"
-#include "qt_printers.h"
-#include "temp_dir.h"
+#include "tests/fakes/fake_job_window.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/qt_printers.h"
+#include "tests/support/temp_dir.h"
+#include "tools/pdf_builder.h"
 
 #include <gtest/gtest.h>
 

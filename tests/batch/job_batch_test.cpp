@@ -1,11 +1,11 @@
-#include "job_batch.h"
+#include "batch/job_batch.h"
 
-#include "fake_job_window.h"
-#include "fake_platform.h"
-#include "file_utils.h"
-#include "pdf_builder.h"
-#include "qt_printers.h"
-#include "temp_dir.h"
+#include "tests/fakes/fake_job_window.h"
+#include "tests/fakes/fake_platform.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/qt_printers.h"
+#include "tests/support/temp_dir.h"
+#include "tools/pdf_builder.h"
 
 #include <gtest/gtest.h>
 

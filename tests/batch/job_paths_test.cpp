@@ -1,5 +1,5 @@
-#include "job_paths.h"
-#include "qt_printers.h"
+#include "batch/job_paths.h"
+#include "tests/support/qt_printers.h"
 
 #include <gtest/gtest.h>
 

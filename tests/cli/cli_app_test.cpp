@@ -1,8 +1,8 @@
-#include "cli_app.h"
+#include "cli/cli_app.h"
 
-#include "file_utils.h"
-#include "pdf_builder.h"
-#include "temp_dir.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/temp_dir.h"
+#include "tools/pdf_builder.h"
 
 #include <gtest/gtest.h>
 

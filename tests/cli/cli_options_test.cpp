@@ -1,4 +1,4 @@
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "file_utils.h"
-#include "temp_dir.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/temp_dir.h"
 
 using namespace pagewright::cli;
 

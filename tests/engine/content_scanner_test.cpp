@@ -1,6 +1,6 @@
-#include "file_utils.h"
-#include "pdf_text_extractor.h"
-#include "reference_scanner.h"
+#include "engine/pdf_text_extractor.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/reference_scanner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pdf_text_extractor.h"
+#include "engine/pdf_text_extractor.h"
 
 #include <gtest/gtest.h>
 

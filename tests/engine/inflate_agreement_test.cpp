@@ -3,9 +3,9 @@
 // bytes. When libdeflate is built in, its inflater is held to the same answers, including on data
 // that libdeflate alone would accept.
 
-#include "deflate_writer.h"
-#include "inflate.h"
-#include "pdf_builder.h"
+#include "engine/inflate.h"
+#include "tests/support/deflate_writer.h"
+#include "tools/pdf_builder.h"
 
 #include <gtest/gtest.h>
 

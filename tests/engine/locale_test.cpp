@@ -1,5 +1,5 @@
-#include "file_utils.h"
-#include "pdf_text_extractor.h"
+#include "engine/pdf_text_extractor.h"
+#include "tests/support/file_utils.h"
 
 #include <gtest/gtest.h>
 

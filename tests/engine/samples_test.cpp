@@ -1,6 +1,6 @@
-#include "file_utils.h"
-#include "pdf_text_extractor.h"
-#include "temp_dir.h"
+#include "engine/pdf_text_extractor.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

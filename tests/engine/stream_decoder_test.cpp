@@ -1,7 +1,7 @@
-#include "file_utils.h"
-#include "pdf_builder.h"
-#include "pdf_text_extractor.h"
-#include "temp_dir.h"
+#include "engine/pdf_text_extractor.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/temp_dir.h"
+#include "tools/pdf_builder.h"
 
 #include <gtest/gtest.h>
 

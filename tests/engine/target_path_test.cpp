@@ -1,4 +1,4 @@
-#include "target_path.h"
+#include "engine/target_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "ini_profile_store.h"
+#include "platform/ini_profile_store.h"
 
-#include "file_utils.h"
-#include "qt_printers.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/qt_printers.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "locations.h"
+#include "platform/locations.h"
 
-#include "qt_printers.h"
-#include "scoped_env.h"
+#include "tests/support/qt_printers.h"
+#include "tests/support/scoped_env.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "os_directories.h"
+#include "platform/os_directories.h"
 
-#include "file_utils.h"
+#include "tests/support/file_utils.h"
 
 #include <QDir>
 #include <QFile>

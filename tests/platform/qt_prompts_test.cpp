@@ -1,5 +1,5 @@
-#include "qt_desktop_shell.h"
-#include "qt_prompts.h"
+#include "platform/widgets/qt_desktop_shell.h"
+#include "platform/widgets/qt_prompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,12 +1,12 @@
-#include "output_directory.h"
+#include "settings/output_directory.h"
 
-#include "fake_platform.h"
-#include "file_utils.h"
-#include "locations.h"
-#include "os_directories.h"
-#include "qt_printers.h"
-#include "scoped_env.h"
-#include "system_profile_store.h"
+#include "platform/locations.h"
+#include "platform/os_directories.h"
+#include "platform/system_profile_store.h"
+#include "tests/fakes/fake_platform.h"
+#include "tests/support/file_utils.h"
+#include "tests/support/qt_printers.h"
+#include "tests/support/scoped_env.h"
 
 #include <QDir>
 #include <QFileInfo>

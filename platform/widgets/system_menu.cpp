@@ -1,4 +1,4 @@
-#include "system_menu.h"
+#include "platform/widgets/system_menu.h"
 
 #ifdef Q_OS_WIN
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "qt_desktop_shell.h"
+#include "platform/widgets/qt_desktop_shell.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prompts.h"
+#include "platform/prompts.h"
 
 // The prompts as Qt dialogs, each modal to the application's active window.
 //

@@ -3,7 +3,7 @@
 // Test doubles for the platform services: prompts answered from a queue, a shell that records what
 // it was asked to open, an in-memory profile store and a directory set.
 
-#include "platform_services.h"
+#include "platform/platform_services.h"
 
 #include <QMap>
 #include <QSet>

@@ -3,8 +3,8 @@
 // A job window without widgets: rows as string vectors, a selection set, and a log of every command
 // state written, in order.
 
-#include "job_window.h"
-#include "qt_printers.h"
+#include "batch/job_window.h"
+#include "tests/support/qt_printers.h"
 
 #include <QString>
 #include <QStringList>

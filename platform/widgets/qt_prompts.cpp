@@ -1,4 +1,4 @@
-#include "qt_prompts.h"
+#include "platform/widgets/qt_prompts.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop_shell.h"
+#include "platform/desktop_shell.h"
 
 // Opens folders and addresses through the desktop's URL handlers.
 class CQtDesktopShell : public IDesktopShell {

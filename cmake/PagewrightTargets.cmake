@@ -1,0 +1,37 @@
+# Build settings shared by the project's own targets, as interface targets that each target links,
+# so nothing is set globally and third-party code is compiled as it comes.
+
+# One include root: every project header is named from the top of the tree
+# (#include "engine/pdf_text_extractor.h"); generated headers sit at the same place in the build tree.
+add_library(pagewright_include_root INTERFACE)
+target_include_directories(pagewright_include_root INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+
+add_library(pagewright_warnings INTERFACE)
+if(MSVC)
+    target_compile_options(pagewright_warnings INTERFACE /W4 /utf-8 $<$<BOOL:${PAGEWRIGHT_WERROR}>:/WX>)
+else()
+    target_compile_options(pagewright_warnings INTERFACE -Wall -Wextra -Wpedantic
+                                                         $<$<BOOL:${PAGEWRIGHT_WERROR}>:-Werror>)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12)
+        # GCC 12 reports impossible overlaps inside std::string at -O3 (GCC bug 105329).
+        target_compile_options(pagewright_warnings INTERFACE -Wno-restrict)
+    endif()
+endif()
+
+add_library(pagewright_sanitize INTERFACE)
+if(PAGEWRIGHT_SANITIZE)
+    target_compile_options(pagewright_sanitize INTERFACE
+                           -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(pagewright_sanitize INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Gives one of the project's targets the include root, the warnings and, when asked for, the
+# sanitizers.
+function(pagewright_defaults target)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        target_link_libraries(${target} INTERFACE pagewright_include_root)
+        return()
+    endif()
+    target_link_libraries(${target} PUBLIC pagewright_include_root PRIVATE pagewright_warnings pagewright_sanitize)
+endfunction()
