@@ -35,21 +35,11 @@ struct ColumnTemplate {
 constexpr ColumnTemplate kColumns[kJobColumnCount] = {
     {"NO.", 35}, {"Name", 245}, {"Size", 75}, {"Target", 60}, {"Status", 60}};
 
+// The button of the template that carries `command`.
 int ControlFor(Command command) {
-    switch (command) {
-    case Command::Add:
-        return IDC_ADD;
-    case Command::Remove:
-        return IDC_REMOVE;
-    case Command::Clear:
-        return IDC_CLEAR;
-    case Command::Convert:
-        return IDC_CONVERT;
-    case Command::Stop:
-        return IDC_STOP;
-    case Command::Quit:
-        return IDOK;
-    }
+    for (const ControlTemplate& t : kMainWindowControls)
+        if (t.command == command)
+            return t.id;
     return 0;
 }
 
@@ -83,10 +73,7 @@ void CConverterDlg::OnInitDialog() {
     LoadOutputDirectory(m_services.profile, m_services.directories,
                         [this](const QString& path) { m_outputDirectory->setText(path); });
 
-    EnableCommand(Command::Convert, false);
-    EnableCommand(Command::Clear, false);
-    EnableCommand(Command::Remove, false);
-    EnableCommand(Command::Stop, false);
+    ApplyStateChange(*this, StateChange::Initialised);
     SetUpJobList();
 }
 
@@ -169,21 +156,9 @@ void CConverterDlg::CreateControls() {
     for (QWidget* frame : frames)
         frame->lower();
 
-    const auto onClick = [this](int id, void (CConverterDlg::*handler)()) {
-        connect(static_cast<QPushButton*>(Control(id)), &QPushButton::clicked, this, handler);
-    };
-    onClick(IDOK, &CConverterDlg::OnOK);
-    onClick(IDC_ADD, &CConverterDlg::OnAdd);
-    onClick(IDC_REMOVE, &CConverterDlg::OnRemove);
-    onClick(IDC_CLEAR, &CConverterDlg::OnClear);
-    onClick(IDC_CONVERT, &CConverterDlg::OnConvert);
-    onClick(IDC_STOP, &CConverterDlg::OnStop);
-    onClick(IDC_BROWSE, &CConverterDlg::OnBrowse);
-    onClick(IDC_OPEN_OUTDIR, &CConverterDlg::OnOpenOutputDir);
-    onClick(IDC_ABOUT_BUTTON, &CConverterDlg::OnAbout);
-    onClick(IDC_HELP_BUTTON, &CConverterDlg::OnHelp);
-    connect(static_cast<QPushButton*>(Control(IDC_WEBSITE)), &QPushButton::clicked, this,
-            [this] { m_services.shell.OpenAddress(kHomePageAddress); });
+    for (const ControlTemplate& t : kMainWindowControls)
+        if (t.onClick)
+            connect(static_cast<QPushButton*>(Control(t.id)), &QPushButton::clicked, this, t.onClick);
     // The first tab stop, the Quit button, starts with the focus.
     Control(IDOK)->setFocus();
 }
@@ -272,6 +247,10 @@ void CConverterDlg::OnHelp() {
     m_services.shell.OpenAddress(kHelpPageAddress);
 }
 
+void CConverterDlg::OnWebSite() {
+    m_services.shell.OpenAddress(kHomePageAddress);
+}
+
 bool CConverterDlg::ConfirmQuit() {
     return m_services.prompts.AskYesNo(kQuitQuestion, kWarning, PromptIcon::Question) != PromptAnswer::No;
 }
@@ -324,12 +303,15 @@ void CConverterDlg::SetCellText(int row, int column, const QString& text) {
         item->setText(column, text);
 }
 
-void CConverterDlg::SetRowToolTip(int row, const QString& text) {
+void CConverterDlg::SetStatus(int row, const QString& status, const QString& toolTip) {
     QTreeWidgetItem* item = m_list->topLevelItem(row);
-    if (!item || item->toolTip(0) == text)
+    if (!item)
+        return;
+    item->setText(kColumnStatus, status);
+    if (item->toolTip(0) == toolTip)
         return;
     for (int column = 0; column < kJobColumnCount; ++column)
-        item->setToolTip(column, text);
+        item->setToolTip(column, toolTip);
 }
 
 void CConverterDlg::InsertRow(int row) {

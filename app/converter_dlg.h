@@ -42,6 +42,7 @@ public:
     void OnOpenOutputDir();
     void OnAbout();
     void OnHelp();
+    void OnWebSite();
     // Quit button and Enter: asks, then closes.
     void OnOK();
 
@@ -65,18 +66,18 @@ private:
     // IJobWindow, on the UI thread.
     int RowCount() const override;
     QString CellText(int row, int column) const override;
-    void SetCellText(int row, int column, const QString& text) override;
-    void SetRowToolTip(int row, const QString& text) override;
-    void InsertRow(int row) override;
-    void DeleteRow(int row) override;
-    void DeleteAllRows() override;
-    bool IsRowSelected(int row) const override;
+    void SetStatus(int row, const QString& status, const QString& toolTip) override;
     void SelectRow(int row, bool ensureVisible) override;
-    void FocusList() override;
     QString OutputDirectory() const override;
     void EnableCommand(Command command, bool enabled) override;
     void SetProgressRange(int low, int high) override;
     void OpenFolder(const QString& path) override;
+    void SetCellText(int row, int column, const QString& text) override;
+    void InsertRow(int row) override;
+    void DeleteRow(int row) override;
+    void DeleteAllRows() override;
+    bool IsRowSelected(int row) const override;
+    void FocusList() override;
 
     PlatformServices m_services;
     QHash<int, QWidget*> m_controls;

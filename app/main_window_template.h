@@ -1,8 +1,14 @@
 #pragma once
 
+#include "app/converter_dlg.h"
+#include "batch/button_states.h"
+
 #include <QRect>
 
-// The main window's template: its size and its controls in tab order, in dialog units.
+#include <optional>
+
+// The main window's template: its size and its controls in tab order, in dialog units, with the
+// command each button carries and the handler that its click runs.
 
 enum ControlId : int {
     IDOK = 1,
@@ -38,7 +44,9 @@ struct ControlTemplate {
     QRect units; // x, y, width, height in dialog units
     bool visible;
     bool enabled;
-    const char* toolTip; // nullptr: none
+    const char* toolTip;              // nullptr: none
+    std::optional<Command> command;   // the batch command whose state the button follows
+    void (CConverterDlg::*onClick)(); // nullptr: a click runs nothing of the window's
 };
 
 inline constexpr int kMainWindowWidthUnits = 341;
@@ -47,28 +55,37 @@ inline constexpr int kDialogFontPoints = 8;
 
 // clang-format off
 inline const ControlTemplate kMainWindowControls[] = {
-    {IDOK, ControlKind::DefaultButton, "&Quit", {282, 18, 49, 26}, true, true, "Quit"},
-    {IDC_FILE_LIST, ControlKind::List, nullptr, {7, 51, 327, 146}, true, true, nullptr},
-    {IDC_ADD, ControlKind::Button, "&Add", {11, 18, 47, 26}, true, true, "Add video files to convert flv video format."},
-    {IDC_REMOVE, ControlKind::Button, "&Remove", {59, 18, 57, 26}, true, false, "Remove a item from list."},
-    {IDC_CLEAR, ControlKind::Button, "&Clear", {117, 18, 51, 26}, true, false, "Clear all items from list."},
-    {IDC_CONVERT, ControlKind::Button, "Conver&t", {170, 18, 63, 26}, true, false, "Start convert video files to flv video format."},
-    {IDC_STOP, ControlKind::Button, "&Stop", {234, 18, 47, 26}, true, false, "Stop converting."},
-    {IDC_PROGRESS, ControlKind::Progress, nullptr, {73, 195, 241, 11}, false, true, nullptr},
-    {IDC_STATIC_OUTDIR_LABEL, ControlKind::Label, "Output directory:", {16, 211, 69, 8}, true, true, nullptr},
-    {IDC_OUTDIR_EDIT, ControlKind::Edit, "", {89, 209, 159, 13}, true, false, nullptr},
-    {IDC_BROWSE, ControlKind::Button, "&Browse", {253, 209, 57, 16}, true, true, "Select a directory for saving FLV video files."},
-    {IDC_STATIC_BUTTON_FRAME, ControlKind::Frame, nullptr, {7, 11, 327, 37}, true, true, nullptr},
-    {IDC_STATIC_OUTDIR_FRAME, ControlKind::Frame, nullptr, {7, 199, 327, 33}, true, true, nullptr},
-    {IDC_STATIC_PROGRESS_LABEL, ControlKind::Label, "Progress:", {32, 197, 37, 8}, false, true, nullptr},
-    {IDC_OPEN_OUTDIR, ControlKind::Button, "&Open", {312, 209, 22, 16}, true, true, "Open output dorectory."},
-    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr},
-    {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr},
-    {IDC_ABOUT_BUTTON, ControlKind::Button, "&About", {34, 1, 25, 12}, true, true, nullptr},
-    {IDC_SETTINGS, ControlKind::Button, "Settings", {278, 1, 56, 12}, false, true, "Select custom settings for FLV video encoder."},
-    {IDC_HOMEPAGE_LINK, ControlKind::Link, nullptr, {60, 3, 89, 8}, true, true, nullptr},
+    {IDOK, ControlKind::DefaultButton, "&Quit", {282, 18, 49, 26}, true, true, "Quit",
+     Command::Quit, &CConverterDlg::OnOK},
+    {IDC_FILE_LIST, ControlKind::List, nullptr, {7, 51, 327, 146}, true, true, nullptr, {}, nullptr},
+    {IDC_ADD, ControlKind::Button, "&Add", {11, 18, 47, 26}, true, true, "Add video files to convert flv video format.",
+     Command::Add, &CConverterDlg::OnAdd},
+    {IDC_REMOVE, ControlKind::Button, "&Remove", {59, 18, 57, 26}, true, false, "Remove a item from list.",
+     Command::Remove, &CConverterDlg::OnRemove},
+    {IDC_CLEAR, ControlKind::Button, "&Clear", {117, 18, 51, 26}, true, false, "Clear all items from list.",
+     Command::Clear, &CConverterDlg::OnClear},
+    {IDC_CONVERT, ControlKind::Button, "Conver&t", {170, 18, 63, 26}, true, false, "Start convert video files to flv video format.",
+     Command::Convert, &CConverterDlg::OnConvert},
+    {IDC_STOP, ControlKind::Button, "&Stop", {234, 18, 47, 26}, true, false, "Stop converting.",
+     Command::Stop, &CConverterDlg::OnStop},
+    {IDC_PROGRESS, ControlKind::Progress, nullptr, {73, 195, 241, 11}, false, true, nullptr, {}, nullptr},
+    {IDC_STATIC_OUTDIR_LABEL, ControlKind::Label, "Output directory:", {16, 211, 69, 8}, true, true, nullptr, {}, nullptr},
+    {IDC_OUTDIR_EDIT, ControlKind::Edit, "", {89, 209, 159, 13}, true, false, nullptr, {}, nullptr},
+    {IDC_BROWSE, ControlKind::Button, "&Browse", {253, 209, 57, 16}, true, true, "Select a directory for saving FLV video files.",
+     {}, &CConverterDlg::OnBrowse},
+    {IDC_STATIC_BUTTON_FRAME, ControlKind::Frame, nullptr, {7, 11, 327, 37}, true, true, nullptr, {}, nullptr},
+    {IDC_STATIC_OUTDIR_FRAME, ControlKind::Frame, nullptr, {7, 199, 327, 33}, true, true, nullptr, {}, nullptr},
+    {IDC_STATIC_PROGRESS_LABEL, ControlKind::Label, "Progress:", {32, 197, 37, 8}, false, true, nullptr, {}, nullptr},
+    {IDC_OPEN_OUTDIR, ControlKind::Button, "&Open", {312, 209, 22, 16}, true, true, "Open output dorectory.",
+     {}, &CConverterDlg::OnOpenOutputDir},
+    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr, {}, &CConverterDlg::OnHelp},
+    {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr, {}, &CConverterDlg::OnWebSite},
+    {IDC_ABOUT_BUTTON, ControlKind::Button, "&About", {34, 1, 25, 12}, true, true, nullptr, {}, &CConverterDlg::OnAbout},
+    {IDC_SETTINGS, ControlKind::Button, "Settings", {278, 1, 56, 12}, false, true, "Select custom settings for FLV video encoder.",
+     {}, nullptr},
+    {IDC_HOMEPAGE_LINK, ControlKind::Link, nullptr, {60, 3, 89, 8}, true, true, nullptr, {}, nullptr},
     {IDC_STATIC_NOTE, ControlKind::Label,
      "NOTE:This program can extract text found in a PDF.It can't extract text found with an image found in a PDF.",
-     {7, 180, 312, 16}, false, true, nullptr},
+     {7, 180, 312, 16}, false, true, nullptr, {}, nullptr},
 };
 // clang-format on

@@ -23,38 +23,12 @@ QString BlockingWindowProxy::CellText(int row, int column) const {
     return text;
 }
 
-void BlockingWindowProxy::SetCellText(int row, int column, const QString& text) {
-    Run([&] { m_window.SetCellText(row, column, text); });
-}
-
-void BlockingWindowProxy::SetRowToolTip(int row, const QString& text) {
-    Run([&] { m_window.SetRowToolTip(row, text); });
-}
-
-void BlockingWindowProxy::InsertRow(int row) {
-    Run([&] { m_window.InsertRow(row); });
-}
-
-void BlockingWindowProxy::DeleteRow(int row) {
-    Run([&] { m_window.DeleteRow(row); });
-}
-
-void BlockingWindowProxy::DeleteAllRows() {
-    Run([&] { m_window.DeleteAllRows(); });
-}
-
-bool BlockingWindowProxy::IsRowSelected(int row) const {
-    bool selected = false;
-    Run([&] { selected = m_window.IsRowSelected(row); });
-    return selected;
+void BlockingWindowProxy::SetStatus(int row, const QString& status, const QString& toolTip) {
+    Run([&] { m_window.SetStatus(row, status, toolTip); });
 }
 
 void BlockingWindowProxy::SelectRow(int row, bool ensureVisible) {
     Run([&] { m_window.SelectRow(row, ensureVisible); });
-}
-
-void BlockingWindowProxy::FocusList() {
-    Run([&] { m_window.FocusList(); });
 }
 
 QString BlockingWindowProxy::OutputDirectory() const {

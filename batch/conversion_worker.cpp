@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-int ConvertThreadProc(IJobWindow& window, std::atomic<bool>& stopRequested) {
+void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) {
     window.SetProgressRange(1, 100);
     const QString outputDirectory = window.OutputDirectory();
     const auto engine = std::make_unique<CPdfTextExtractor>();
@@ -17,16 +17,13 @@ int ConvertThreadProc(IJobWindow& window, std::atomic<bool>& stopRequested) {
                 break;
             window.SelectRow(row, true);
             const QString source = window.CellText(row, kColumnName);
-            window.SetCellText(row, kColumnStatus, kStatusConverting);
-            window.SetRowToolTip(row, {});
+            window.SetStatus(row, kStatusConverting, {});
             const QString target = TargetPathFor(source, outputDirectory);
             std::string reason;
-            if (engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target), &reason)) {
-                window.SetCellText(row, kColumnStatus, kStatusComplete);
-            } else {
-                window.SetCellText(row, kColumnStatus, kStatusFailed);
-                window.SetRowToolTip(row, QString::fromStdString(reason));
-            }
+            if (engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target), &reason))
+                window.SetStatus(row, kStatusComplete, {});
+            else
+                window.SetStatus(row, kStatusFailed, QString::fromStdString(reason));
             if (row + 1 >= window.RowCount())
                 break;
         }
@@ -35,11 +32,5 @@ int ConvertThreadProc(IJobWindow& window, std::atomic<bool>& stopRequested) {
     if (!stopRequested.exchange(false))
         window.OpenFolder(outputDirectory);
 
-    window.EnableCommand(Command::Convert, true);
-    window.EnableCommand(Command::Clear, true);
-    window.EnableCommand(Command::Remove, true);
-    window.EnableCommand(Command::Stop, false);
-    window.EnableCommand(Command::Add, true);
-    window.EnableCommand(Command::Quit, true);
-    return 1;
+    ApplyStateChange(window, StateChange::RunEnded);
 }

@@ -8,7 +8,7 @@
 // stop request; for each row it selects it, marks it "Converting", converts its file and marks it
 // "Complete" (or "Failed", with the reason as the row's tooltip). The rows are counted again after
 // every row. At the end a stop request is cleared, or, when there was none, the output directory
-// is opened; then the commands return to the Ready state. Returns the thread's exit code, 1.
+// is opened; then the commands return to the Ready state.
 //
 // Runs on the worker thread; `window` is then a BlockingWindowProxy.
-int ConvertThreadProc(IJobWindow& window, std::atomic<bool>& stopRequested);
+void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested);

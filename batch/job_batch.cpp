@@ -23,25 +23,16 @@ CJobBatch::CJobBatch(IJobWindow& window, IPrompts& prompts, QObject* parent)
       m_proxy(std::make_unique<BlockingWindowProxy>(this, window)) {}
 
 CJobBatch::~CJobBatch() {
-    WaitForWorker();
+    WaitUntilIdle();
 }
 
 void CJobBatch::WaitUntilIdle() {
-    WaitForWorker();
-}
-
-void CJobBatch::WaitForWorker() {
     // The worker blocks on calls into this thread; serve them until its end has been handled.
     while (m_worker) {
         QEventLoop loop;
         connect(this, &CJobBatch::RunFinished, &loop, &QEventLoop::quit);
         loop.exec();
     }
-}
-
-void CJobBatch::SetState(std::initializer_list<std::pair<Command, bool>> writes) {
-    for (const auto& [command, enabled] : writes)
-        m_window.EnableCommand(command, enabled);
 }
 
 bool CJobBatch::IsRunning() const {
@@ -91,8 +82,7 @@ void CJobBatch::OnAdd() {
         inList.insert(key);
         ++insertAt;
     }
-    SetState(
-        {{Command::Convert, true}, {Command::Clear, true}, {Command::Remove, true}, {Command::Stop, false}});
+    ApplyStateChange(m_window, StateChange::FilesAdded);
 }
 
 void CJobBatch::OnRemove() {
@@ -107,35 +97,22 @@ void CJobBatch::OnRemove() {
     }
     m_window.FocusList();
     if (m_window.RowCount() == 0)
-        SetState({{Command::Convert, false},
-                  {Command::Clear, false},
-                  {Command::Remove, false},
-                  {Command::Stop, false},
-                  {Command::Add, true}});
+        ApplyStateChange(m_window, StateChange::LastRowRemoved);
 }
 
 void CJobBatch::OnClear() {
     m_window.DeleteAllRows();
-    SetState({{Command::Convert, false},
-              {Command::Clear, false},
-              {Command::Remove, false},
-              {Command::Stop, false}});
+    ApplyStateChange(m_window, StateChange::ListCleared);
 }
 
 void CJobBatch::OnConvert() {
     if (m_window.RowCount() == 0 || m_worker)
         return;
-    SetState({{Command::Convert, false},
-              {Command::Clear, false},
-              {Command::Remove, false},
-              {Command::Stop, true},
-              {Command::Add, false},
-              {Command::Quit, false}});
-    m_worker = QThread::create([this] { ConvertThreadProc(*m_proxy, m_stopRequested); });
-    connect(m_worker, &QThread::finished, this, [this] {
+    ApplyStateChange(m_window, StateChange::RunStarted);
+    m_worker.reset(QThread::create([this] { ConvertThreadProc(*m_proxy, m_stopRequested); }));
+    connect(m_worker.get(), &QThread::finished, this, [this] {
         m_worker->wait();
-        delete m_worker;
-        m_worker = nullptr;
+        m_worker.reset();
         emit RunFinished();
     });
     m_worker->start(QThread::HighestPriority);

@@ -51,12 +51,9 @@ signals:
     void RunFinished();
 
 private:
-    void SetState(std::initializer_list<std::pair<Command, bool>> writes);
-    void WaitForWorker();
-
     IJobWindow& m_window;
     IPrompts& m_prompts;
     std::atomic<bool> m_stopRequested{false};
     std::unique_ptr<BlockingWindowProxy> m_proxy;
-    QThread* m_worker = nullptr;
+    std::unique_ptr<QThread> m_worker;
 };

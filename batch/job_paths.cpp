@@ -18,15 +18,7 @@ std::filesystem::path ToFileSystemPath(const QString& path) {
 }
 
 QString DuplicateKey(const QString& path) {
-#ifdef Q_OS_WIN
-    QString key = path;
-    for (QChar& c : key)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return key;
-#else
-    return path;
-#endif
+    return QString::fromStdU16String(JobPathKey(path.toStdU16String()));
 }
 
 QString SizeText(qint64 bytes) {

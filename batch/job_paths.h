@@ -13,8 +13,8 @@ QString TargetPathFor(const QString& source, const QString& outputDirectory);
 // The path as the file system functions take it (local 8-bit bytes off Windows).
 std::filesystem::path ToFileSystemPath(const QString& path);
 
-// The key under which two sources are the same row: the whole path, compared as the platform's
-// file system compares names (ASCII case folded on Windows, exact elsewhere).
+// The key under which two sources are the same row: JobPathKey, the rule the command-line tool
+// also uses for its targets.
 QString DuplicateKey(const QString& path);
 
 // The Size column: bytes / 1000, truncated, then "kb" (999 bytes give "0kb").

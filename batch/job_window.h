@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/button_states.h"
+
 #include <QString>
 
 // The job list's columns and status texts.
@@ -17,35 +19,38 @@ inline const QString kStatusConverting = QStringLiteral("Converting");
 inline const QString kStatusComplete = QStringLiteral("Complete");
 inline const QString kStatusFailed = QStringLiteral("Failed");
 
-// The commands whose enabled state follows the batch.
-enum class Command { Add, Remove, Clear, Convert, Stop, Quit };
-
-// What the batch needs of the main window: its job list (which is the only store of the batch),
-// the output directory, the command buttons, and the desktop. The window implements it on the UI
-// thread; the worker reaches it through BlockingWindowProxy.
-class IJobWindow {
+// What the conversion worker needs of the main window, and nothing more: the job list (which is the
+// only store of the batch) read row by row, each row's status, the output directory, the command
+// buttons and the desktop. The window implements it on the UI thread; the worker reaches it through
+// BlockingWindowProxy.
+class IWorkerWindow {
 public:
-    virtual ~IJobWindow() = default;
+    virtual ~IWorkerWindow() = default;
 
     virtual int RowCount() const = 0;
     virtual QString CellText(int row, int column) const = 0;
-    virtual void SetCellText(int row, int column, const QString& text) = 0;
-    // The row's tooltip; empty removes it.
-    virtual void SetRowToolTip(int row, const QString& text) = 0;
-    // Inserts an empty row at `row`; the rows from there on move down by one.
-    virtual void InsertRow(int row) = 0;
-    virtual void DeleteRow(int row) = 0;
-    virtual void DeleteAllRows() = 0;
-    virtual bool IsRowSelected(int row) const = 0;
+    // Writes the Status column and the row's tooltip (empty removes it).
+    virtual void SetStatus(int row, const QString& status, const QString& toolTip) = 0;
     // Adds the row to the selection (other rows keep theirs) without making it the current row;
     // with `ensureVisible` the list scrolls until the row is fully visible.
     virtual void SelectRow(int row, bool ensureVisible) = 0;
-    virtual void FocusList() = 0;
-
     // The text of the output-directory box.
     virtual QString OutputDirectory() const = 0;
     virtual void EnableCommand(Command command, bool enabled) = 0;
     virtual void SetProgressRange(int low, int high) = 0;
     // Asks the desktop to show the folder in its file browser.
     virtual void OpenFolder(const QString& path) = 0;
+};
+
+// The main window as the batch's commands see it on the UI thread: the worker's operations, and the
+// edits of the job list that only Add, Remove and Clear make.
+class IJobWindow : public IWorkerWindow {
+public:
+    virtual void SetCellText(int row, int column, const QString& text) = 0;
+    // Inserts an empty row at `row`; the rows from there on move down by one.
+    virtual void InsertRow(int row) = 0;
+    virtual void DeleteRow(int row) = 0;
+    virtual void DeleteAllRows() = 0;
+    virtual bool IsRowSelected(int row) const = 0;
+    virtual void FocusList() = 0;
 };

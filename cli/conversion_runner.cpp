@@ -11,23 +11,6 @@
 
 namespace pagewright::cli {
 
-namespace {
-
-// The key under which two targets are the same file: exact elsewhere, regardless of ASCII case on
-// Windows, where the file system folds it.
-std::string TargetKey(const std::string& target) {
-#ifdef _WIN32
-    std::string key = target;
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return key;
-#else
-    return target;
-#endif
-}
-
-} // namespace
-
 std::vector<FileResult> ConvertAll(const std::vector<std::string>& sources,
                                    const std::string& outputDirectory, unsigned jobs,
                                    const ProgressCallback& progress) {
@@ -38,7 +21,7 @@ std::vector<FileResult> ConvertAll(const std::vector<std::string>& sources,
     for (std::size_t i = 0; i < sources.size(); ++i) {
         results[i].source = sources[i];
         results[i].target = MakeTargetPath(sources[i], outputDirectory);
-        const auto [it, inserted] = groupOf.try_emplace(TargetKey(results[i].target), groups.size());
+        const auto [it, inserted] = groupOf.try_emplace(JobPathKey(results[i].target), groups.size());
         if (inserted)
             groups.emplace_back();
         groups[it->second].push_back(i);

@@ -35,6 +35,16 @@ std::basic_string<Char> MakeTarget(std::basic_string_view<Char> source, std::bas
     return target;
 }
 
+template <typename Char>
+std::basic_string<Char> MakeJobPathKey(std::basic_string_view<Char> path, PathStyle style) {
+    std::basic_string<Char> key(path);
+    if (Resolve(style) == PathStyle::Windows)
+        for (Char& c : key)
+            if (c >= Char('A') && c <= Char('Z'))
+                c = static_cast<Char>(c - Char('A') + Char('a'));
+    return key;
+}
+
 } // namespace
 
 std::string MakeTargetPath(std::string_view source, std::string_view outputDirectory, PathStyle style) {
@@ -44,4 +54,12 @@ std::string MakeTargetPath(std::string_view source, std::string_view outputDirec
 std::u16string MakeTargetPath(std::u16string_view source, std::u16string_view outputDirectory,
                               PathStyle style) {
     return MakeTarget(source, outputDirectory, style);
+}
+
+std::string JobPathKey(std::string_view path, PathStyle style) {
+    return MakeJobPathKey(path, style);
+}
+
+std::u16string JobPathKey(std::u16string_view path, PathStyle style) {
+    return MakeJobPathKey(path, style);
 }

@@ -21,3 +21,11 @@ std::string MakeTargetPath(std::string_view source, std::string_view outputDirec
                            PathStyle style = PathStyle::Native);
 std::u16string MakeTargetPath(std::u16string_view source, std::u16string_view outputDirectory,
                               PathStyle style = PathStyle::Native);
+
+// Whether two paths name the same job: the same row of the window's job list, or the same target of
+// the command-line tool. Two paths are the same job when their keys are equal. The key is the whole
+// path, compared as the platform's file system compares names: ASCII letters without regard to case
+// in the Windows style, exactly in the POSIX style. No other folding and no resolving of links or
+// "..": the paths are compared as written.
+std::string JobPathKey(std::string_view path, PathStyle style = PathStyle::Native);
+std::u16string JobPathKey(std::u16string_view path, PathStyle style = PathStyle::Native);

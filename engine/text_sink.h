@@ -36,7 +36,6 @@ public:
     void Append(const unsigned char* bytes, std::size_t n);
     // Writes what is buffered; returns false once any write has failed.
     bool Flush();
-    bool Failed() const { return m_failed; }
     int Error() const { return m_errno; }
 
 private:

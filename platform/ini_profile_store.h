@@ -19,8 +19,6 @@ public:
                        const QString& defaultValue) const override;
     bool WriteString(const QString& section, const QString& key, const QString& value) override;
 
-    const QString& FilePath() const { return m_filePath; }
-
 private:
     QString m_filePath;
 };

@@ -14,5 +14,6 @@ QString SettingsFilePath();
 QString DefaultOutputDirectory();
 
 // The output directory created and stored when the stored one cannot be had: "c:\textharvest" on
-// Windows (small drive letter, as it always was), else the same $HOME/textharvest as the default.
+// Windows (with a small drive letter, unlike the default), else the same $HOME/textharvest as the
+// default.
 QString FallbackOutputDirectory();

@@ -29,11 +29,11 @@ protected:
         WriteBytes(m_dir / "a.pdf", pagewright::pdfgen::MakePdf({"BT (alpha) Tj ET Q"}));
         WriteBytes(m_dir / "b.pdf", pagewright::pdfgen::MakePdf({"BT (beta) Tj ET Q"}));
     }
-    int Run(const std::vector<std::string>& args, const std::string& input = {}) {
+    int Run(const std::vector<std::string>& args, const std::string& input = {}, bool errIsTerminal = false) {
         std::istringstream in(input);
         m_out.str({});
         m_err.str({});
-        return RunCli(args, {in, m_out, m_err, false});
+        return RunCli(args, {in, m_out, m_err, errIsTerminal});
     }
     std::string P(const std::string& name) const { return (m_dir / name).string(); }
 
@@ -70,6 +70,38 @@ TEST_F(CliApp, UsageErrorsExitTwoAndConvertNothing) {
     EXPECT_EQ(Run({"-o", P("out"), "--files-from", P("no-list.txt")}), kExitUsage);
     EXPECT_EQ(Run({"--bogus", P("a.pdf")}), kExitUsage);
     EXPECT_FALSE(fs::exists(m_dir / "out" / "b.txt"));
+}
+
+TEST_F(CliApp, ProgressLineOnATerminalIsRedrawnAndGoneAfterTheLastFile) {
+    // One worker, so the order is fixed. Each line is wiped before the next output; none is drawn
+    // after the last file, so the summary starts on a clean line.
+    const std::string wipe = "\r\033[K";
+    struct Case {
+        std::vector<std::string> files;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{"a.pdf"}, ""},
+        {{"a.pdf", "b.pdf"}, "[1/2] " + P("a.pdf") + wipe},
+        {{"a.pdf", "gone.pdf", "b.pdf"},
+         "[1/3] " + P("a.pdf") + wipe + "pagewright-cli: " + P("gone.pdf") +
+             ": cannot open the PDF: No such file or directory\n[2/3] " + P("gone.pdf") + wipe},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"-j", "1", "-o", P("out")};
+        for (const std::string& f : c.files)
+            args.push_back(P(f));
+        const std::size_t failed = c.files.size() == 3 ? 1 : 0;
+        Run(args, {}, true);
+        std::string summary = "pagewright-cli: " + std::to_string(c.files.size() - failed) + " of " +
+                              std::to_string(c.files.size()) + (c.files.size() == 1 ? " file" : " files") +
+                              " converted into " + P("out") + (failed ? ", 1 failed" : "") + "\n";
+        EXPECT_EQ(Visible(m_err.str()), Visible(c.expected + summary));
+        // Quiet: no progress line and no summary, on a terminal too.
+        args.insert(args.begin(), "-q");
+        Run(args, {}, true);
+        EXPECT_EQ(m_err.str().find('['), std::string::npos) << m_err.str();
+    }
 }
 
 TEST_F(CliApp, HelpAndVersionGoToStandardOutput) {

@@ -35,6 +35,7 @@ TEST(CliOptions, AcceptedCommandLines) {
         {{"a.pdf", "--files-from", "l", "b.pdf"}, "out=. jobs=0 file:a.pdf list:l file:b.pdf"},
         {{"--", "-o", "-q.pdf"}, "out=. jobs=0 file:-o file:-q.pdf"},
         {{"-o", "x", "-o", "y", "a.pdf"}, "out=y jobs=0 file:a.pdf"}, // the last one counts
+        {{"-o=x", "a.pdf"}, "out==x jobs=0 file:a.pdf"},              // a short option's value is the rest
     };
     for (const Case& c : cases) {
         const ParseResult r = ParseCommandLine(c.args);
@@ -58,6 +59,7 @@ TEST(CliOptions, UsageErrorsNameTheProblem) {
         {{"-j", "two", "a.pdf"}, "'two'"},
         {{"-j", "3x", "a.pdf"}, "'3x'"},
         {{"-j", "-1", "a.pdf"}, "'-1'"},
+        {{"-j=2", "a.pdf"}, "'=2'"},
         {{"--files-from"}, "needs a list file"},
         {{"--frobnicate", "a.pdf"}, "unknown option '--frobnicate'"},
         {{"-x", "a.pdf"}, "unknown option '-x'"},

@@ -33,7 +33,7 @@ void ExpectScans(const std::vector<ScanCase>& cases) {
     }
 }
 
-const std::vector<ScanCase> kDescribedTable = {
+const std::vector<ScanCase> kScannerTable = {
     {"BT\n/F1 12 Tf\n72 712 Td\n(Hello World) Tj\nET\n", "\r\nHello World"},
     {"BT\n/F1 12 Tf\n72 712 Td\n(Hello World) Tj\nET\nQ\n", "\r\nHello World\r\n"},
     {"BT /F1 10 Tf 50 700 Td (Line one) Tj 0 -14.4 Td (Line two) Tj 120 0 Td [(A) -250 (B) 1200 (C) 80 (D)] "
@@ -55,8 +55,8 @@ const std::vector<ScanCase> kDescribedTable = {
     {"BT (caf\xE9\xFF\x7F\x01!) Tj ET Q", "caf\xE9!\r\n"},
 };
 
-TEST(ContentScanner, DescribedTableGivesExactBytes) {
-    ExpectScans(kDescribedTable);
+TEST(ContentScanner, ScannerTableGivesExactBytes) {
+    ExpectScans(kScannerTable);
 }
 
 TEST(ContentScanner, OperatorRecognitionNeedsSpaceCrOrLfOnBothSides) {
@@ -138,7 +138,7 @@ TEST(ContentScanner, ControlBytesInsideLiteralsAreDropped) {
 
 TEST(ContentScanner, FileOutputMatchesStringOutput) {
     const CPdfTextExtractor engine;
-    for (const ScanCase& c : kDescribedTable) {
+    for (const ScanCase& c : kScannerTable) {
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
         ASSERT_TRUE(file);
         EXPECT_TRUE(engine.ExtractText(file.get(), reinterpret_cast<const unsigned char*>(c.input.data()),
@@ -228,7 +228,7 @@ TEST(ContentScanner, LongStretchesAgreeWithPlainModel) {
 }
 
 // Content streams made of the pieces the scanner reacts to, in random order and spacing, compared
-// with the plain model of the described behaviour.
+// with the plain model of the scanner (a 15-byte window shifted one byte at a time).
 TEST(ContentScanner, AgreesWithPlainModelOnGeneratedStreams) {
     const std::vector<std::string> pieces = {
         "BT",  "ET",      "Td",   "TD",    "Tj",   "TJ",   "(",    ")",    "\\",

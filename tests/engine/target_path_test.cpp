@@ -57,4 +57,29 @@ TEST(TargetPath, NativeStyleFollowsThePlatform) {
 #endif
 }
 
+TEST(TargetPath, SameJobWhenTheKeysAreEqual) {
+    struct Case {
+        std::string a;
+        std::string b;
+        PathStyle style;
+        bool same;
+    };
+    const std::vector<Case> cases = {
+        {"C:\\Docs\\A.PDF", "c:\\docs\\a.pdf", PathStyle::Windows, true},
+        {"C:\\Docs\\A.PDF", "c:\\docs\\a.pdf", PathStyle::Posix, false},
+        {"/docs/a.pdf", "/docs/a.pdf", PathStyle::Posix, true},
+        {"/docs/\xC3\x89t\xC3\xA9.pdf", "/docs/\xC3\xA9t\xC3\xA9.pdf", PathStyle::Windows,
+         false},                                                         // ASCII only
+        {"C:\\docs\\a.pdf", "C:/docs/a.pdf", PathStyle::Windows, false}, // compared as written
+        {std::string(1100, 'n') + "a", std::string(1100, 'n') + "b", PathStyle::Windows, false}, // whole path
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(JobPathKey(c.a, c.style) == JobPathKey(c.b, c.style), c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(JobPathKey(std::u16string(c.a.begin(), c.a.end()), c.style) ==
+                      JobPathKey(std::u16string(c.b.begin(), c.b.end()), c.style),
+                  c.same)
+            << c.a;
+    }
+}
+
 } // namespace

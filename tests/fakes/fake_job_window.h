@@ -21,6 +21,11 @@ inline void PrintTo(Command c, std::ostream* os) {
     *os << names[static_cast<int>(c)];
 }
 
+inline void PrintTo(const CommandWrite& w, std::ostream* os) {
+    PrintTo(w.command, os);
+    *os << (w.enabled ? " on" : " off");
+}
+
 class FakeJobWindow : public IJobWindow {
 public:
     using Row = std::array<QString, kJobColumnCount>;
@@ -29,14 +34,14 @@ public:
     std::vector<QString> toolTips;
     std::set<int> selected;
     QString outputDirectory;
-    std::vector<std::pair<Command, bool>> commandWrites;
+    std::vector<CommandWrite> commandWrites;
     QStringList openedFolders;
     std::vector<std::pair<int, int>> progressRanges;
     int focusCalls = 0;
     std::vector<int> visibleRequests;
     // Every status written, as "row:text", in order.
     QStringList statusLog;
-    // Called after a cell has been written (to act while a row is being converted).
+    // Called after a cell or a status has been written (to act while a row is being converted).
     std::function<void(int row, int column, const QString& text)> afterSetCell;
 
     void AddRow(const QString& path, const QString& status = QStringLiteral("Ready")) {
@@ -59,7 +64,10 @@ public:
         if (afterSetCell)
             afterSetCell(row, column, text);
     }
-    void SetRowToolTip(int row, const QString& text) override { toolTips.at(row) = text; }
+    void SetStatus(int row, const QString& status, const QString& toolTip) override {
+        toolTips.at(row) = toolTip;
+        SetCellText(row, kColumnStatus, status);
+    }
     void InsertRow(int row) override {
         rows.insert(rows.begin() + row, Row{});
         toolTips.insert(toolTips.begin() + row, QString());
@@ -91,25 +99,15 @@ public:
     void FocusList() override { ++focusCalls; }
     QString OutputDirectory() const override { return outputDirectory; }
     void EnableCommand(Command command, bool enabled) override {
-        commandWrites.emplace_back(command, enabled);
+        commandWrites.push_back({command, enabled});
     }
     void SetProgressRange(int low, int high) override { progressRanges.emplace_back(low, high); }
     void OpenFolder(const QString& path) override { openedFolders << path; }
 };
 
-// The command writes of the state transitions, in their order.
-inline const std::vector<std::pair<Command, bool>> kToReady = {
-    {Command::Convert, true}, {Command::Clear, true}, {Command::Remove, true}, {Command::Stop, false}};
-inline const std::vector<std::pair<Command, bool>> kRunEnded = {
-    {Command::Convert, true}, {Command::Clear, true}, {Command::Remove, true},
-    {Command::Stop, false},   {Command::Add, true},   {Command::Quit, true}};
-inline const std::vector<std::pair<Command, bool>> kRunStarted = {
-    {Command::Convert, false}, {Command::Clear, false}, {Command::Remove, false},
-    {Command::Stop, true},     {Command::Add, false},   {Command::Quit, false}};
-inline const std::vector<std::pair<Command, bool>> kLastRowRemoved = {{Command::Convert, false},
-                                                                      {Command::Clear, false},
-                                                                      {Command::Remove, false},
-                                                                      {Command::Stop, false},
-                                                                      {Command::Add, true}};
-inline const std::vector<std::pair<Command, bool>> kCleared = {
-    {Command::Convert, false}, {Command::Clear, false}, {Command::Remove, false}, {Command::Stop, false}};
+// The command writes of the state changes, in their order.
+inline const std::vector<CommandWrite> kToReady = StateChangeWrites(StateChange::FilesAdded);
+inline const std::vector<CommandWrite> kRunEnded = StateChangeWrites(StateChange::RunEnded);
+inline const std::vector<CommandWrite> kRunStarted = StateChangeWrites(StateChange::RunStarted);
+inline const std::vector<CommandWrite> kLastRowRemoved = StateChangeWrites(StateChange::LastRowRemoved);
+inline const std::vector<CommandWrite> kCleared = StateChangeWrites(StateChange::ListCleared);

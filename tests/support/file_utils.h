@@ -1,5 +1,8 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,4 +39,17 @@ inline std::string Visible(std::string_view bytes) {
             out += static_cast<char>(c);
     }
     return out;
+}
+
+// Equal bytes, or a failure that names both sizes and shows where the two first differ; for
+// buffers too long to print whole.
+inline ::testing::AssertionResult SameBytes(std::string_view got, std::string_view expected) {
+    if (got == expected)
+        return ::testing::AssertionSuccess();
+    const auto diff = static_cast<std::size_t>(
+        std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin());
+    const auto around = [&](std::string_view s) { return Visible(s.substr(diff, 16)); };
+    return ::testing::AssertionFailure()
+           << got.size() << " bytes where " << expected.size() << " were expected; first difference at byte "
+           << diff << ": \"" << around(got) << "\" instead of \"" << around(expected) << "\"";
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // A deliberately plain model of the content-stream scanner: a 15-byte window shifted one byte at a
-// time and "%f" number reading, step for step as the behaviour is described. The engine's scanner
+// time and "%f" number reading, one step per input byte. The engine's scanner
 // reads its window from the input and skips ahead; tests and the fuzzer compare the two. Run it
 // under the "C" locale only.
 
