@@ -1,6 +1,7 @@
 #include "app/converter_app.h"
 
 #include "app/converter_dlg.h"
+#include "platform/os_browser_launcher.h"
 #include "platform/os_directories.h"
 #include "platform/system_profile_store.h"
 #include "platform/widgets/qt_desktop_shell.h"
@@ -9,9 +10,10 @@
 int CConverterApp::InitInstance() {
     CQtPrompts prompts;
     CQtDesktopShell shell;
+    COsBrowserLauncher browser;
     const auto profile = MakeSystemProfileStore();
     COsDirectories directories;
-    const PlatformServices services{prompts, shell, *profile, directories};
+    const PlatformServices services{prompts, shell, browser, *profile, directories};
 
     CConverterDlg dialog(services);
     dialog.exec();

@@ -41,6 +41,7 @@ QStringList MakePdfs(const QString& dir, int count, const std::string& pdf) {
 struct Window {
     FakePrompts prompts;
     FakeShell shell;
+    FakeBrowserLauncher browser;
     FakeProfileStore profile;
     FakeDirectories directories;
     std::unique_ptr<CConverterDlg> dialog;
@@ -48,7 +49,8 @@ struct Window {
     explicit Window(const QString& outDir) {
         profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), outDir);
         directories.existing.insert(outDir);
-        dialog = std::make_unique<CConverterDlg>(PlatformServices{prompts, shell, profile, directories});
+        dialog =
+            std::make_unique<CConverterDlg>(PlatformServices{prompts, shell, browser, profile, directories});
         dialog->show();
         QApplication::processEvents();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/browser_launcher.h"
 #include "platform/desktop_shell.h"
 #include "platform/directories.h"
 #include "platform/profile_store.h"
@@ -10,6 +11,7 @@
 struct PlatformServices {
     IPrompts& prompts;
     IDesktopShell& shell;
+    IBrowserLauncher& browser; // when the shell cannot open an address
     IProfileStore& profile;
     IDirectories& directories;
 };

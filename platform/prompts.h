@@ -22,6 +22,9 @@ public:
     // A message box with an OK button.
     virtual void ShowMessage(const QString& text, const QString& caption, PromptIcon icon) = 0;
 
+    // The system's alert sound for a message of the kind `icon`.
+    virtual void Beep(PromptIcon icon) = 0;
+
     // The multi-select open-file dialog with the single filter "pdf Files (*.pdf)", existing files
     // only. Returns full paths in the dialog's order; empty when cancelled.
     virtual QStringList PickPdfFiles() = 0;

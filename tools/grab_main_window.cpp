@@ -37,10 +37,11 @@ int main(int argc, char** argv) {
     FakePrompts prompts;
     prompts.pdfSelections.push_back(samples);
     FakeShell shell;
+    FakeBrowserLauncher browser;
     FakeDirectories directories;
     directories.existing.insert(out);
 
-    CConverterDlg dialog(PlatformServices{prompts, shell, profile, directories});
+    CConverterDlg dialog(PlatformServices{prompts, shell, browser, profile, directories});
     dialog.show();
     dialog.OnAdd();
     dialog.OnConvert();

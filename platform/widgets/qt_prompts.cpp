@@ -74,3 +74,7 @@ QString CQtPrompts::PickFolder(const QString& title) {
                                                              QFileDialog::ShowDirsOnly);
     return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
 }
+
+void CQtPrompts::Beep(PromptIcon) {
+    QApplication::beep();
+}

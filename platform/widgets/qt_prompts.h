@@ -10,6 +10,7 @@ class CQtPrompts : public IPrompts {
 public:
     PromptAnswer AskYesNo(const QString& text, const QString& caption, PromptIcon icon) override;
     void ShowMessage(const QString& text, const QString& caption, PromptIcon icon) override;
+    void Beep(PromptIcon icon) override;
     QStringList PickPdfFiles() override;
     QString PickFolder(const QString& title) override;
 };

@@ -30,8 +30,8 @@ protected:
         m_outDir = Q(m_dir / "out");
         m_profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), m_outDir);
         m_directories.existing.insert(m_outDir);
-        m_dlg =
-            std::make_unique<CConverterDlg>(PlatformServices{m_prompts, m_shell, m_profile, m_directories});
+        m_dlg = std::make_unique<CConverterDlg>(
+            PlatformServices{m_prompts, m_shell, m_browser, m_profile, m_directories});
         m_dlg->show();
     }
     void TearDown() override { m_dlg.reset(); }
@@ -65,6 +65,7 @@ protected:
     QString m_outDir;
     FakePrompts m_prompts;
     FakeShell m_shell;
+    FakeBrowserLauncher m_browser;
     FakeProfileStore m_profile;
     FakeDirectories m_directories;
     std::unique_ptr<CConverterDlg> m_dlg;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Test doubles for the platform services: prompts answered from a queue, a shell that records what
-// it was asked to open, an in-memory profile store and a directory set.
+// Test doubles for the platform services: prompts answered from a queue, a shell and a browser
+// launcher that record what they were asked to open, an in-memory profile store and a directory set.
 
 #include "platform/platform_services.h"
 
@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 struct AskedQuestion {
@@ -28,6 +29,9 @@ public:
     std::function<void(const AskedQuestion&)> whileAsking;
     std::vector<AskedQuestion> asked;
     std::vector<AskedQuestion> shown;
+    // Alert sounds, and how many had sounded when each message was shown.
+    std::vector<PromptIcon> beeps;
+    std::vector<size_t> beepsBeforeShown;
     // What the pickers return next; empty means cancelled.
     std::deque<QStringList> pdfSelections;
     std::deque<QString> folders;
@@ -46,7 +50,9 @@ public:
     }
     void ShowMessage(const QString& text, const QString& caption, PromptIcon icon) override {
         shown.push_back({text, caption, icon});
+        beepsBeforeShown.push_back(beeps.size());
     }
+    void Beep(PromptIcon icon) override { beeps.push_back(icon); }
     QStringList PickPdfFiles() override {
         ++pdfPickerCalls;
         if (pdfSelections.empty())
@@ -78,6 +84,18 @@ public:
     bool OpenAddress(const QString& address) override {
         openedAddresses << address;
         return succeed;
+    }
+};
+
+// Answers every launch with `result` (empty: no browser to try) and records the addresses.
+class FakeBrowserLauncher : public IBrowserLauncher {
+public:
+    QStringList launched;
+    std::optional<int> result = 33;
+
+    std::optional<int> LaunchBrowser(const QString& address) override {
+        launched << address;
+        return result;
     }
 };
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The desktop's fallback for web addresses that the shell could not open: a web browser started
+// directly with the address as its one argument, never through a command interpreter.
+class IBrowserLauncher {
+public:
+    virtual ~IBrowserLauncher() = default;
+
+    // Starts the browser on `address`. Empty when there is no browser to try; otherwise a launch
+    // code: above 32 when the browser was started, else the reason (2: the program was not found
+    // or could not be started).
+    virtual std::optional<int> LaunchBrowser(const QString& address) = 0;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/browser_launcher.h"
+
+#include <QStringList>
+
+// Starts the user's web browser as a detached process.
+//
+// On freedesktop.org systems the browsers named in $BROWSER are tried in order (a colon-separated
+// list of commands, words grouped by double quotes; "%s" in a command stands for the address,
+// otherwise the address is appended), and without $BROWSER, xdg-open. On macOS it is `open`.
+// Windows has no fallback: its shell already asks the registered browser. The address is always
+// one argument of its own, whatever characters it holds.
+class COsBrowserLauncher : public IBrowserLauncher {
+public:
+    std::optional<int> LaunchBrowser(const QString& address) override;
+
+    // The program and arguments that each candidate of `browserVariable` (the value of $BROWSER)
+    // would run for `address`, in the order they are tried.
+    static QList<QStringList> BrowserCommands(const QString& browserVariable, const QString& address);
+};
