@@ -1,9 +1,12 @@
 // gtest main for tests that need Qt's event loop: one application object for the whole run.
 #include <gtest/gtest.h>
 
-#ifdef PAGEWRIGHT_TEST_WIDGETS
+#if defined(PAGEWRIGHT_TEST_WIDGETS)
 #include <QApplication>
 using TestApplication = QApplication;
+#elif defined(PAGEWRIGHT_TEST_GUI)
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
 #else
 #include <QCoreApplication>
 using TestApplication = QCoreApplication;

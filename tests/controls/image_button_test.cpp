@@ -1,0 +1,244 @@
+#include "controls/image_button.h"
+
+#include "tests/controls/controls_fixture.h"
+#include "tests/support/temp_dir.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+
+#include <vector>
+
+namespace {
+
+// Counts the events of one type that reach a widget.
+class EventCounter : public QObject {
+public:
+    EventCounter(QWidget* w, QEvent::Type type) : m_type(type) { w->installEventFilter(this); }
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        count += e->type() == m_type;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+};
+
+class ImageButton : public ControlsTest {
+protected:
+    // A 50x40 button at (10, 10) of the window, with a caption unless told otherwise.
+    CImageButton* Make(const QString& caption = "&Go") {
+        auto* button = new CImageButton(m_links, caption, &m_window);
+        button->setGeometry(10, 10, 50, 40);
+        button->show();
+        Settle();
+        return button;
+    }
+    static QImage Solid(const QColor& color, int side = 10) {
+        QImage image(side, side, QImage::Format_ARGB32);
+        image.fill(color);
+        return image;
+    }
+    static QColor PixelAt(QWidget* w, QPoint at) { return w->grab().toImage().pixelColor(at); }
+};
+
+TEST_F(ImageButton, ColourSlotsStartFromThePaletteAndChangeOnlyWithValidArguments) {
+    CImageButton* button = Make();
+    const ColorRef face = ToColorRef(button->palette().color(QPalette::Button));
+    const ColorRef text = ToColorRef(button->palette().color(QPalette::ButtonText));
+    EXPECT_EQ(button->SlotColor(BackHot), face);
+    EXPECT_EQ(button->SlotColor(TextFocus), text);
+
+    EXPECT_EQ(button->SetSlotColor(BackNormal, Rgb(236, 233, 216)), ImageButtonResult::Ok);
+    EXPECT_EQ(button->ShadeSlotColor(BackNormal, 30), ImageButtonResult::Ok);
+    EXPECT_EQ(button->SlotColor(BackNormal), Rgb(255, 252, 235));
+    for (const std::int16_t shade : {256, -256}) {
+        EXPECT_EQ(button->ShadeSlotColor(BackNormal, shade), ImageButtonResult::BadValue);
+        EXPECT_EQ(button->SlotColor(BackNormal), Rgb(255, 252, 235));
+    }
+    EXPECT_EQ(button->SetSlotColor(6, Rgb(1, 2, 3)), ImageButtonResult::BadSlot);
+    EXPECT_EQ(button->ShadeSlotColor(6, 10), ImageButtonResult::BadSlot);
+
+    // A new palette (the system's colours changed) puts every slot back, the owner's colours too.
+    button->SetSlotColor(TextHot, Rgb(0, 0, 255));
+    const QPalette before = QApplication::palette();
+    QPalette changed = before;
+    changed.setColor(QPalette::Button, QColor(10, 20, 30));
+    changed.setColor(QPalette::ButtonText, QColor(200, 210, 220));
+    QApplication::setPalette(changed);
+    Settle();
+    EXPECT_EQ(button->SlotColor(TextHot), Rgb(200, 210, 220));
+    EXPECT_EQ(button->SlotColor(BackNormal), Rgb(10, 20, 30));
+    QApplication::setPalette(before);
+}
+
+TEST_F(ImageButton, ImagesFromResourcesAndInHand) {
+    TempDir dir;
+    const QString svg = QString::fromStdString((dir / "red.svg").string());
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 4 4"><rect width="4" height="4" fill="#ff0000"/></svg>)");
+    file.close();
+    const QString missing = svg + ".missing";
+
+    // A 10x10 image stands at (3, 15), left of the caption and vertically centred: (8, 20) is inside.
+    CImageButton* button = Make();
+
+    // A hot image that cannot be loaded is an error, and leaves no image.
+    EXPECT_EQ(button->SetIconImages(missing, 10, 10, svg, 10, 10), ImageButtonResult::BadImage);
+    EXPECT_NE(PixelAt(button, {8, 20}), QColor(255, 0, 0));
+    EXPECT_EQ(button->SetIconImages(svg, 10, 10, missing, 10, 10), ImageButtonResult::BadImage);
+    EXPECT_NE(PixelAt(button, {8, 20}), QColor(255, 0, 0));
+
+    EXPECT_EQ(button->SetIconImages(svg, 10, 10, svg, 10, 10), ImageButtonResult::Ok);
+    EXPECT_EQ(PixelAt(button, {8, 20}), QColor(255, 0, 0));
+
+    // A grey copy for the normal state; the hot image while the pointer is over the button.
+    EXPECT_EQ(button->SetIconImages(Solid(QColor(255, 0, 0)), 0, 0, AutoGrey, 0, 0), ImageButtonResult::Ok);
+    EXPECT_EQ(PixelAt(button, {8, 20}), QColor(76, 76, 76));
+    MoveTo(button, {25, 20});
+    ASSERT_TRUE(button->IsHot());
+    EXPECT_EQ(PixelAt(button, {8, 20}), QColor(255, 0, 0));
+    EXPECT_EQ(button->SetIconImages(Solid(QColor(200, 100, 40)), 0, 0, AutoDarker, 0, 0),
+              ImageButtonResult::Ok);
+    MoveTo(&m_window, {200, 150});
+    EXPECT_EQ(PixelAt(button, {8, 20}), QColor(150, 75, 30));
+
+    // A bitmap shows the button's face where it has its transparent colour.
+    QImage bitmap = Solid(QColor(255, 0, 255));
+    bitmap.setPixelColor(5, 5, QColor(0, 128, 0));
+    EXPECT_EQ(button->SetBitmapImages(bitmap, Rgb(255, 0, 255), NoImage, Rgb(0, 0, 0)),
+              ImageButtonResult::Ok);
+    EXPECT_EQ(PixelAt(button, {3, 17}), ToQColor(button->SlotColor(BackNormal)));
+    EXPECT_EQ(PixelAt(button, {8, 20}), QColor(0, 128, 0));
+    EXPECT_EQ(button->SetBitmapImages(missing, Rgb(255, 0, 255), NoImage, 0), ImageButtonResult::BadImage);
+    EXPECT_EQ(PixelAt(button, {8, 20}), ToQColor(button->SlotColor(BackNormal)));
+}
+
+TEST_F(ImageButton, HotPressedAndDisabledStates) {
+    CImageButton* button = Make();
+    auto* other = new QLineEdit(&m_window);
+    other->setGeometry(100, 10, 80, 20);
+    other->show();
+    Settle();
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+
+    MoveTo(button, {25, 20});
+    EXPECT_TRUE(button->IsHot());
+    EXPECT_EQ(button->Look().frame, ButtonFrame::Raised);
+    EXPECT_EQ(button->Look().text, TextHot);
+    QTest::mousePress(button, Qt::LeftButton, {}, {25, 20});
+    EXPECT_EQ(button->Look().frame, ButtonFrame::Sunken);
+    EXPECT_EQ(button->Look().contentOffset, QPoint(1, 1));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, {25, 20});
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(button->hasFocus()) << "a click takes the focus";
+
+    // Leaving the hot state: the pointer leaves, the focus goes, the button is disabled.
+    MoveTo(&m_window, {200, 150});
+    EXPECT_FALSE(button->IsHot());
+    EXPECT_EQ(button->Look().frame, ButtonFrame::None);
+    MoveTo(button, {25, 20});
+    other->setFocus();
+    EXPECT_FALSE(button->IsHot());
+    MoveTo(button, {26, 20});
+    ASSERT_TRUE(button->IsHot());
+    button->setEnabled(false);
+    EXPECT_FALSE(button->IsHot());
+    EXPECT_TRUE(button->Look().embossed);
+    button->setEnabled(true);
+
+    // A pointer that arrives with the left button held (pressed elsewhere) makes nothing hot.
+    QWindow* window = m_window.windowHandle();
+    const QPoint overButton = button->mapTo(&m_window, QPoint(25, 20));
+    MoveTo(&m_window, {200, 150});
+    QTest::mousePress(window, Qt::LeftButton, {}, {200, 150});
+    QTest::mouseMove(window, overButton);
+    Settle();
+    EXPECT_FALSE(button->IsHot());
+    QTest::mouseRelease(window, Qt::LeftButton, {}, overButton);
+    MoveTo(button, {26, 20});
+    EXPECT_TRUE(button->IsHot()) << "once the mouse button is up, the pointer makes it hot";
+}
+
+TEST_F(ImageButton, DisablingMovesTheFocusOnlyFromTheFocusedButton) {
+    CImageButton* first = Make("&First");
+    CImageButton* second = Make("&Second");
+    second->move(70, 10);
+    auto* edit = new QLineEdit(&m_window);
+    edit->setGeometry(150, 10, 80, 20);
+    edit->show();
+    QWidget::setTabOrder(first, second);
+    QWidget::setTabOrder(second, edit);
+
+    edit->setFocus();
+    first->setEnabled(false);
+    EXPECT_TRUE(edit->hasFocus()) << "the focus stays where it was";
+    first->setEnabled(true);
+
+    first->setFocus();
+    first->setEnabled(false);
+    EXPECT_TRUE(second->hasFocus()) << "the next tab stop takes it";
+}
+
+TEST_F(ImageButton, ClicksKeysAndCheckMode) {
+    CImageButton* button = Make();
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+    // Through the window system, as a user double-clicks: press, release, double click, release.
+    const EventCounter doubleClicks(button, QEvent::MouseButtonDblClick);
+    QTest::mouseDClick(m_window.windowHandle(), Qt::LeftButton, {}, button->mapTo(&m_window, QPoint(25, 20)));
+    Settle();
+    EXPECT_EQ(doubleClicks.count, 1);
+    EXPECT_EQ(clicks.count(), 2) << "a double click counts as two clicks";
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    EXPECT_EQ(clicks.count(), 3) << "Enter clicks the focused button";
+
+    EXPECT_EQ(button->GetCheck(), 0);
+    button->SetCheck(1);
+    EXPECT_EQ(button->GetCheck(), 0) << "outside check mode nothing changes";
+    button->SetCheckMode(true);
+    for (const auto& [state, checked] : std::vector<std::pair<int, int>>{{2, 1}, {3, 0}, {1, 1}, {0, 0}}) {
+        button->SetCheck(state);
+        EXPECT_EQ(button->GetCheck(), checked) << state;
+    }
+    QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
+    EXPECT_EQ(button->GetCheck(), 1);
+    EXPECT_EQ(button->Look().frame, ButtonFrame::Sunken) << "a checked button looks pressed";
+}
+
+TEST_F(ImageButton, TooltipAndLink) {
+    CImageButton* button = Make();
+    button->SetTipText("Quit", true);
+    button->SetTipText(QString(), true);
+    EXPECT_EQ(button->toolTip(), "Quit") << "a null text changes nothing";
+
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+    QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
+    EXPECT_TRUE(m_shell.openedAddresses.isEmpty()) << "no address, nothing opened";
+    EXPECT_EQ(clicks.count(), 1) << "the owner still hears the click";
+
+    EXPECT_EQ(button->SetLinkURL("https://www.pagewright.example/help.html"), ImageButtonResult::Ok);
+    QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
+    EXPECT_EQ(m_shell.openedAddresses, QStringList{"https://www.pagewright.example/help.html"});
+
+    // An address that cannot be opened is reported, not ignored.
+    m_shell.succeed = false;
+    m_browser.result = std::nullopt;
+    QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_TRUE(m_prompts.shown[0].text.startsWith("Can't open link:\n\n"));
+    EXPECT_EQ(m_prompts.beeps.size(), 1u);
+
+    // At most 259 bytes are kept, never half a character.
+    button->SetLinkURL(QString(300, 'a'));
+    EXPECT_EQ(button->LinkURL(), QString(259, 'a'));
+    button->SetLinkURL(QString(200, QChar(0x00E9))); // two bytes each
+    EXPECT_EQ(button->LinkURL(), QString(129, QChar(0x00E9)));
+    button->SetLinkURL(QString());
+    EXPECT_EQ(button->LinkURL(), "");
+}
+
+} // namespace
