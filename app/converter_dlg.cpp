@@ -1,23 +1,24 @@
 #include "app/converter_dlg.h"
 
 #include "app/about_dlg.h"
-#include "app/dialog_units.h"
 #include "app/job_list_delegate.h"
 #include "app/main_window_template.h"
 #include "app/product_info.h"
 #include "batch/job_batch.h"
+#include "controls/drawing/dialog_units.h"
+#include "controls/image_button.h"
+#include "controls/link_label.h"
 #include "platform/widgets/system_menu.h"
 #include "settings/output_directory.h"
 
 #include <QCloseEvent>
-#include <QGroupBox>
+#include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QTreeWidget>
 
 #include <memory>
@@ -27,13 +28,6 @@ namespace {
 const QString kQuitQuestion = QStringLiteral("Do you want to quit?");
 const QString kWarning = QStringLiteral("Warning");
 const QString kAboutCommandText = QStringLiteral("&About Pagewright");
-
-struct ColumnTemplate {
-    const char* heading;
-    int width;
-};
-constexpr ColumnTemplate kColumns[kJobColumnCount] = {
-    {"NO.", 35}, {"Name", 245}, {"Size", 75}, {"Target", 60}, {"Status", 60}};
 
 // The button of the template that carries `command`.
 int ControlFor(Command command) {
@@ -46,7 +40,8 @@ int ControlFor(Command command) {
 } // namespace
 
 CConverterDlg::CConverterDlg(const PlatformServices& services, QWidget* parent)
-    : QDialog(parent), m_services(services) {
+    : QDialog(parent), m_services(services),
+      m_linkOpener(m_services.shell, m_services.browser, m_services.prompts) {
     m_batch = new CJobBatch(*this, m_services.prompts, this);
     connect(m_batch, &CJobBatch::RunFinished, this, [this] {
         if (m_closePending) {
@@ -63,15 +58,29 @@ CConverterDlg::~CConverterDlg() {
     m_batch->WaitUntilIdle();
 }
 
+CImageButton* CConverterDlg::Button(int id) const {
+    return qobject_cast<CImageButton*>(Control(id));
+}
+
 void CConverterDlg::OnInitDialog() {
     CreateControls();
     AddAboutCommand();
     setWindowIcon(QIcon(QStringLiteral(":/icons/pagewright.svg")));
+
+    // The home-page link shows its address, without underline.
+    m_homePageLink->m_strAddress = kHomePageAddress;
+    m_homePageLink->Bind();
+    m_homePageLink->ChangeLinkStyle(HLS_UNDERLINE, 0, true);
+
     setWindowTitle(kProductNameText + QStringLiteral(" ") + kProductVersionText);
     m_batch->ClearStopRequest();
 
     LoadOutputDirectory(m_services.profile, m_services.directories,
                         [this](const QString& path) { m_outputDirectory->setText(path); });
+
+    SetUpImageButtons();
+    Button(IDC_WEBSITE)->SetLinkURL(kHomePageAddress);
+    Button(IDC_HELP_BUTTON)->SetLinkURL(kHelpPageAddress);
 
     ApplyStateChange(*this, StateChange::Initialised);
     SetUpJobList();
@@ -96,7 +105,7 @@ void CConverterDlg::CreateControls() {
         switch (t.kind) {
         case ControlKind::DefaultButton:
         case ControlKind::Button: {
-            auto* button = new QPushButton(text, this);
+            auto* button = new CImageButton(m_linkOpener, text, this);
             button->setDefault(t.kind == ControlKind::DefaultButton);
             w = button;
             break;
@@ -120,30 +129,23 @@ void CConverterDlg::CreateControls() {
             m_outputDirectory = new QLineEdit(text, this);
             w = m_outputDirectory;
             break;
-        case ControlKind::Frame:
-            w = new QGroupBox(this);
-            frames << w;
-            break;
-        case ControlKind::Link: {
-            auto* link = new QLabel(this);
-            link->setText(QStringLiteral("<a href=\"%1\" style=\"text-decoration:none\">%1</a>")
-                              .arg(kHomePageAddress.toHtmlEscaped()));
-            link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-            link->setCursor(Qt::PointingHandCursor);
-            connect(link, &QLabel::linkActivated, this,
-                    [this](const QString& address) { m_services.shell.OpenAddress(address); });
-            w = link;
+        case ControlKind::Frame: {
+            // An etched rectangle with nothing inside: the buttons' flat faces blend into it.
+            auto* frame = new QFrame(this);
+            frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+            frames << frame;
+            w = frame;
             break;
         }
+        case ControlKind::Link:
+            m_homePageLink = new CLinkLabel(m_linkOpener, text, this);
+            w = m_homePageLink;
+            break;
         }
         w->setGeometry(DialogUnitsToPixels(t.units, base));
-        if (t.kind == ControlKind::Link)
-            w->resize(w->sizeHint().width(), w->height()); // the whole address stays readable
         w->setEnabled(t.enabled);
         // Hidden controls exist but are never shown.
         w->setVisible(t.visible);
-        if (t.toolTip)
-            w->setToolTip(QString::fromUtf8(t.toolTip));
         w->setObjectName(QStringLiteral("control%1").arg(t.id));
         if (w->focusPolicy() != Qt::NoFocus) {
             if (previous)
@@ -158,19 +160,42 @@ void CConverterDlg::CreateControls() {
 
     for (const ControlTemplate& t : kMainWindowControls)
         if (t.onClick)
-            connect(static_cast<QPushButton*>(Control(t.id)), &QPushButton::clicked, this, t.onClick);
+            connect(Button(t.id), &CImageButton::clicked, this, t.onClick);
     // The first tab stop, the Quit button, starts with the focus.
     Control(IDOK)->setFocus();
+}
+
+void CConverterDlg::SetUpImageButtons() {
+    for (const ButtonImageTemplate& b : kButtonImages) {
+        CImageButton* button = Button(b.id);
+        const QString resource = b.resource ? QString::fromUtf8(b.resource) : QString();
+        switch (b.kind) {
+        case ButtonImageKind::Icon:
+            button->SetIconImages(resource, b.size, b.size, resource, b.size, b.size);
+            break;
+        case ButtonImageKind::Bitmap:
+            button->SetBitmapImages(resource, kSettingsHotTransparent, resource, kSettingsNormalTransparent);
+            break;
+        case ButtonImageKind::None:
+            break;
+        }
+        button->ShadeSlotColor(BackHot, 30, true);
+        for (const ControlTemplate& t : kMainWindowControls)
+            if (t.id == b.id && t.toolTip)
+                button->SetTipText(QString::fromUtf8(t.toolTip), true);
+        button->SetSlotColor(TextHot, Rgb(0, 0, 255), true);
+        button->SetSlotColor(TextNormal, Rgb(0, 0, 0), true);
+    }
 }
 
 void CConverterDlg::SetUpJobList() {
     m_list->setColumnCount(kJobColumnCount);
     QStringList headings;
-    for (const ColumnTemplate& c : kColumns)
+    for (const JobColumnTemplate& c : kJobColumns)
         headings << QString::fromUtf8(c.heading);
     m_list->setHeaderLabels(headings);
     for (int column = 0; column < kJobColumnCount; ++column)
-        m_list->setColumnWidth(column, kColumns[column].width);
+        m_list->setColumnWidth(column, JobColumnWidth(column, m_list->font()));
     m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_list->header()->setSectionsClickable(false);
     m_list->header()->setStretchLastSection(false);
@@ -192,6 +217,8 @@ void CConverterDlg::AddAboutCommand() {
     // the window's background.
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (!IsBackgroundAt(at))
+            return;
         QMenu menu(this);
         menu.addSeparator();
         menu.addAction(kAboutCommandText, this, &CConverterDlg::OnAbout);
@@ -200,6 +227,16 @@ void CConverterDlg::AddAboutCommand() {
 #else
     AppendToSystemMenu(this, kAboutSystemCommand, kAboutCommandText);
 #endif
+}
+
+bool CConverterDlg::IsBackgroundAt(const QPoint& at) const {
+    const QWidget* child = childAt(at);
+    if (!child)
+        return true;
+    // The frames and the plain labels are part of the background; the link is a control.
+    if (child->metaObject() == &QFrame::staticMetaObject)
+        return true;
+    return qobject_cast<const QLabel*>(child) && !qobject_cast<const CLinkLabel*>(child);
 }
 
 #ifdef Q_OS_WIN
@@ -239,16 +276,8 @@ void CConverterDlg::OnOpenOutputDir() {
 }
 
 void CConverterDlg::OnAbout() {
-    CAboutDlg about(m_services.shell, this);
+    CAboutDlg about(m_linkOpener, this);
     about.exec();
-}
-
-void CConverterDlg::OnHelp() {
-    m_services.shell.OpenAddress(kHelpPageAddress);
-}
-
-void CConverterDlg::OnWebSite() {
-    m_services.shell.OpenAddress(kHomePageAddress);
 }
 
 bool CConverterDlg::ConfirmQuit() {

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "batch/job_window.h"
+#include "controls/link_opener.h"
 #include "platform/platform_services.h"
 
 #include <QDialog>
 #include <QHash>
 
+class CImageButton;
 class CJobBatch;
+class CLinkLabel;
 class QLineEdit;
 class QProgressBar;
-class QPushButton;
 class QTreeWidget;
 
 // The main window: the job list, the row of command buttons above it and the output directory
@@ -27,6 +29,11 @@ public:
 
     // The control with the template's number (see main_window_template.h), or nullptr.
     QWidget* Control(int id) const { return m_controls.value(id, nullptr); }
+    // The image button with the template's number, or nullptr.
+    CImageButton* Button(int id) const;
+    CLinkLabel* HomePageLink() const { return m_homePageLink; }
+    // Opens addresses for the window's links and reports failures.
+    const CLinkOpener& LinkOpener() const { return m_linkOpener; }
     QTreeWidget* JobList() const { return m_list; }
     CJobBatch& Batch() const { return *m_batch; }
     // True while a close waits for the running conversion to stop.
@@ -41,8 +48,6 @@ public:
     void OnBrowse();
     void OnOpenOutputDir();
     void OnAbout();
-    void OnHelp();
-    void OnWebSite();
     // Quit button and Enter: asks, then closes.
     void OnOK();
 
@@ -57,8 +62,11 @@ protected:
 private:
     void OnInitDialog();
     void CreateControls();
+    void SetUpImageButtons();
     void SetUpJobList();
     void AddAboutCommand();
+    // True where the window's own background shows: no control, or only a frame or a plain label.
+    bool IsBackgroundAt(const QPoint& at) const;
     bool ConfirmQuit();
     // Closes now, or once the running conversion has stopped.
     void CloseWhenIdle();
@@ -80,7 +88,9 @@ private:
     void FocusList() override;
 
     PlatformServices m_services;
+    CLinkOpener m_linkOpener;
     QHash<int, QWidget*> m_controls;
+    CLinkLabel* m_homePageLink = nullptr;
     QTreeWidget* m_list = nullptr;
     QLineEdit* m_outputDirectory = nullptr;
     QProgressBar* m_progress = nullptr;

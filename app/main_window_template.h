@@ -2,13 +2,14 @@
 
 #include "app/converter_dlg.h"
 #include "batch/button_states.h"
+#include "controls/drawing/color_ref.h"
 
 #include <QRect>
 
 #include <optional>
 
 // The main window's template: its size and its controls in tab order, in dialog units, with the
-// command each button carries and the handler that its click runs.
+// command each button carries and the handler that its click runs; then the images of the buttons.
 
 enum ControlId : int {
     IDOK = 1,
@@ -44,7 +45,7 @@ struct ControlTemplate {
     QRect units; // x, y, width, height in dialog units
     bool visible;
     bool enabled;
-    const char* toolTip;              // nullptr: none
+    const char* toolTip;              // nullptr: none; the image buttons get theirs at set-up
     std::optional<Command> command;   // the batch command whose state the button follows
     void (CConverterDlg::*onClick)(); // nullptr: a click runs nothing of the window's
 };
@@ -78,8 +79,9 @@ inline const ControlTemplate kMainWindowControls[] = {
     {IDC_STATIC_PROGRESS_LABEL, ControlKind::Label, "Progress:", {32, 197, 37, 8}, false, true, nullptr, {}, nullptr},
     {IDC_OPEN_OUTDIR, ControlKind::Button, "&Open", {312, 209, 22, 16}, true, true, "Open output dorectory.",
      {}, &CConverterDlg::OnOpenOutputDir},
-    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr, {}, &CConverterDlg::OnHelp},
-    {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr, {}, &CConverterDlg::OnWebSite},
+    // Help and Web Site open their addresses themselves (SetLinkURL); the window has no handler for them.
+    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr, {}, nullptr},
+    {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr, {}, nullptr},
     {IDC_ABOUT_BUTTON, ControlKind::Button, "&About", {34, 1, 25, 12}, true, true, nullptr, {}, &CConverterDlg::OnAbout},
     {IDC_SETTINGS, ControlKind::Button, "Settings", {278, 1, 56, 12}, false, true, "Select custom settings for FLV video encoder.",
      {}, nullptr},
@@ -87,5 +89,35 @@ inline const ControlTemplate kMainWindowControls[] = {
     {IDC_STATIC_NOTE, ControlKind::Label,
      "NOTE:This program can extract text found in a PDF.It can't extract text found with an image found in a PDF.",
      {7, 180, 312, 16}, false, true, nullptr, {}, nullptr},
+};
+// clang-format on
+
+// The images of the command buttons, in the order the window sets them up. Every button of this
+// table also gets the hot background shaded by +30, its tooltip, a blue hot caption and a black
+// normal caption; the buttons not listed keep the image button's defaults.
+enum class ButtonImageKind { None, Icon, Bitmap };
+
+struct ButtonImageTemplate {
+    int id;
+    ButtonImageKind kind;
+    const char* resource; // the same image for the hot and the normal state
+    int size;             // icons: width and height in pixels
+};
+
+// The Settings bitmap's transparent colours: magenta while hot, white at rest.
+inline constexpr ColorRef kSettingsHotTransparent = Rgb(255, 0, 255);
+inline constexpr ColorRef kSettingsNormalTransparent = Rgb(255, 255, 255);
+
+// clang-format off
+inline const ButtonImageTemplate kButtonImages[] = {
+    {IDC_ADD, ButtonImageKind::Icon, ":/buttons/add.svg", 36},
+    {IDC_REMOVE, ButtonImageKind::Icon, ":/buttons/remove.svg", 36},
+    {IDC_CLEAR, ButtonImageKind::Icon, ":/buttons/clear.svg", 36},
+    {IDC_CONVERT, ButtonImageKind::Icon, ":/buttons/convert.svg", 36},
+    {IDC_STOP, ButtonImageKind::Icon, ":/buttons/stop.svg", 36},
+    {IDOK, ButtonImageKind::Icon, ":/buttons/quit.svg", 36},
+    {IDC_SETTINGS, ButtonImageKind::Bitmap, ":/buttons/settings.svg", 0},
+    {IDC_BROWSE, ButtonImageKind::Icon, ":/buttons/browse.svg", 32},
+    {IDC_OPEN_OUTDIR, ButtonImageKind::None, nullptr, 0},
 };
 // clang-format on

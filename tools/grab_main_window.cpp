@@ -1,61 +1,221 @@
-// Draws the main window offscreen, as a user sees it after converting the sample PDFs, and saves
-// it as a PNG. Usage: grab_main_window SAMPLES_DIR OUTPUT_PNG
-// Settings and output go to a temporary folder; nothing of the user's is touched.
+// Draws the main window and the About box offscreen, as a user sees them, and saves them as PNG.
+//
+//   grab_main_window MAIN_PNG ABOUT_PNG   the README's pictures: the window in the middle of a run
+//                                         (rows done and selected, one converting), and the About box
+//   grab_main_window --states DIR         one picture per look of the buttons, for review: empty,
+//                                         ready, converting, hot, pressed, after-run, about
+//
+// The PDFs are made here and converted into a temporary folder; the window shows neutral paths
+// (/home/user/...) instead of the temporary ones. Nothing of the user's is read or written.
 
+#include "app/about_dlg.h"
 #include "app/converter_dlg.h"
+#include "app/main_window_template.h"
 #include "batch/job_batch.h"
+#include "controls/image_button.h"
+#include "controls/link_opener.h"
 #include "tests/fakes/fake_platform.h"
+#include "tools/pdf_builder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEnterEvent>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const QString kShownOutputFolder = QStringLiteral("/home/user/textharvest");
+const QString kShownSourceFolder = QStringLiteral("/home/user/Documents/");
+
+struct Document {
+    const char* name;
+    int pages;
+};
+// In the order they are picked, which is the order the list shows them in.
+const std::vector<Document> kDocuments = {
+    {"user-guide", 60},     {"quarterly-report", 24}, {"meeting-notes", 3}, {"invoice-1042", 1},
+    {"research-paper", 14}, {"price-list", 2},        {"travel-policy", 6}, {"release-notes", 9},
+};
+
+// Pages of ordinary-looking text, different on every line so they compress as text does.
+std::string MakeDocument(int pages, unsigned seed) {
+    static const char* const words[] = {"the",   "report", "covers", "sales", "of",      "each",  "region",
+                                        "and",   "shows",  "growth", "in",    "quarter", "costs", "rose",
+                                        "while", "new",    "orders", "fell",  "by",      "per",   "cent"};
+    std::vector<std::string> contents;
+    for (int page = 0; page < pages; ++page) {
+        std::vector<std::string> lines;
+        for (int line = 0; line < 45; ++line) {
+            std::string text;
+            while (text.size() < 70) {
+                seed = seed * 1103515245u + 12345u;
+                text += words[(seed >> 16) % (sizeof(words) / sizeof(words[0]))];
+                text += ' ';
+            }
+            lines.push_back(text + std::to_string(page * 45 + line));
+        }
+        contents.push_back(pagewright::pdfgen::LinesContent(lines));
+    }
+    return pagewright::pdfgen::MakePdf(contents);
+}
+
+struct Session {
+    QTemporaryDir work;
+    QString out = work.filePath(QStringLiteral("textharvest"));
+    FakePrompts prompts;
+    FakeShell shell;
+    FakeBrowserLauncher browser;
+    FakeProfileStore profile;
+    FakeDirectories directories;
+    QStringList sources;
+    std::unique_ptr<CConverterDlg> dialog;
+
+    Session() {
+        QDir().mkpath(out);
+        profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), out);
+        directories.existing.insert(out);
+        unsigned seed = 7;
+        for (const Document& d : kDocuments) {
+            const QString path = work.filePath(QString::fromUtf8(d.name) + QStringLiteral(".pdf"));
+            pagewright::pdfgen::WriteFile(path.toStdString(), MakeDocument(d.pages, seed++));
+            sources << path;
+        }
+        dialog =
+            std::make_unique<CConverterDlg>(PlatformServices{prompts, shell, browser, profile, directories});
+        dialog->show();
+        QApplication::processEvents();
+    }
+
+    void Add() {
+        prompts.pdfSelections.push_back(sources);
+        dialog->OnAdd();
+        QApplication::processEvents();
+    }
+
+    void WaitForTheRun() {
+        QElapsedTimer timer;
+        timer.start();
+        while (dialog->Batch().IsRunning() && timer.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    // Grabs the window with the neutral folders in place of the temporary ones.
+    QPixmap Grab() {
+        QTreeWidget* list = dialog->JobList();
+        auto* edit = qobject_cast<QLineEdit*>(dialog->Control(IDC_OUTDIR_EDIT));
+        QStringList names;
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = list->topLevelItem(row);
+            names << item->text(1);
+            item->setText(1, kShownSourceFolder + QFileInfo(item->text(1)).fileName());
+        }
+        const QString folder = edit->text();
+        edit->setText(kShownOutputFolder);
+        QApplication::processEvents();
+        const QPixmap picture = dialog->grab();
+        edit->setText(folder);
+        for (int row = 0; row < names.size(); ++row)
+            list->topLevelItem(row)->setText(1, names[row]);
+        return picture;
+    }
+};
+
+bool Save(const QPixmap& picture, const QString& path) {
+    if (picture.save(path))
+        return true;
+    std::fprintf(stderr, "grab_main_window: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+QPixmap GrabAbout(Session& session) {
+    const CLinkOpener links(session.shell, session.browser, session.prompts);
+    CAboutDlg about(links);
+    about.show();
+    QApplication::processEvents();
+    return about.grab();
+}
+
+// The window while the worker converts the row `row`: the worker waits on the window's answer while
+// the picture is taken, so this is the state a user sees in the middle of a run.
+QPixmap GrabDuringRun(Session& session, int row) {
+    QPixmap picture;
+    QTreeWidget* list = session.dialog->JobList();
+    const auto connection =
+        QObject::connect(list->model(), &QAbstractItemModel::dataChanged, [&](const QModelIndex& from) {
+            if (picture.isNull() && from.row() == row && from.column() == kColumnStatus &&
+                from.data().toString() == kStatusConverting) {
+                list->clearFocus();
+                picture = session.Grab();
+                session.dialog->Batch().RequestStop();
+            }
+        });
+    session.dialog->OnConvert();
+    session.WaitForTheRun();
+    QObject::disconnect(connection);
+    return picture;
+}
+
+void Hover(QWidget* widget) {
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)));
+    QApplication::sendEvent(widget, &enter);
+    QApplication::processEvents();
+}
+
+int GrabStates(const QString& dir) {
+    QDir().mkpath(dir);
+    const auto path = [&](const char* name) { return QDir(dir).filePath(QString::fromUtf8(name)); };
+    bool ok = true;
+    {
+        Session session;
+        ok &= Save(session.Grab(), path("empty.png"));
+        session.Add();
+        ok &= Save(session.Grab(), path("ready.png"));
+        Hover(session.dialog->Control(IDC_ADD));
+        ok &= Save(session.Grab(), path("hot.png"));
+        auto* convert = qobject_cast<CImageButton*>(session.dialog->Control(IDC_CONVERT));
+        convert->setDown(true);
+        ok &= Save(session.Grab(), path("pressed.png"));
+        convert->setDown(false);
+        ok &= Save(GrabDuringRun(session, 3), path("converting.png"));
+        session.dialog->OnConvert();
+        session.WaitForTheRun();
+        ok &= Save(session.Grab(), path("after-run.png"));
+        ok &= Save(GrabAbout(session), path("about.png"));
+    }
+    return ok ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: grab_main_window SAMPLES_DIR OUTPUT_PNG\n");
+    QApplication::setApplicationName(QStringLiteral("Pagewright"));
+    const QStringList args = QApplication::arguments().mid(1);
+    if (args.size() == 2 && args[0] == QStringLiteral("--states"))
+        return GrabStates(args[1]);
+    if (args.size() != 2 || args[0].startsWith(QLatin1Char('-'))) {
+        std::fprintf(stderr, "usage: grab_main_window MAIN_PNG ABOUT_PNG\n"
+                             "       grab_main_window --states DIR\n");
         return 2;
     }
-    QTemporaryDir work;
-    const QString out = work.filePath(QStringLiteral("textharvest"));
-    QDir().mkpath(out);
-    FakeProfileStore profile;
-    profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), out);
-
-    QStringList samples;
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
-    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
-        samples << dir.absoluteFilePath(name);
-    // The picker chooses the samples; every question is answered Yes.
-    FakePrompts prompts;
-    prompts.pdfSelections.push_back(samples);
-    FakeShell shell;
-    FakeBrowserLauncher browser;
-    FakeDirectories directories;
-    directories.existing.insert(out);
-
-    CConverterDlg dialog(PlatformServices{prompts, shell, browser, profile, directories});
-    dialog.show();
-    dialog.OnAdd();
-    dialog.OnConvert();
-    QElapsedTimer timer;
-    timer.start();
-    while (dialog.Batch().IsRunning() && timer.elapsed() < 30000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    dialog.JobList()->clearSelection();
-    dialog.JobList()->topLevelItem(0)->setSelected(true);
-    QApplication::processEvents();
-
-    if (!dialog.grab().save(QString::fromLocal8Bit(argv[2]))) {
-        std::fprintf(stderr, "grab_main_window: cannot write %s\n", argv[2]);
+    Session session;
+    session.Add();
+    const QPixmap main = GrabDuringRun(session, 3);
+    if (main.isNull()) {
+        std::fprintf(stderr, "grab_main_window: the run ended before the picture was taken\n");
         return 1;
     }
-    return 0;
+    return Save(main, args[0]) && Save(GrabAbout(session), args[1]) ? 0 : 1;
 }

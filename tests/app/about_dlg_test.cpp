@@ -1,26 +1,48 @@
 #include "app/about_dlg.h"
 
+#include "controls/link_label.h"
+#include "controls/link_opener.h"
 #include "tests/app/dialog_fixture.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTimer>
 
 namespace {
 
-TEST(AboutDlg, ShowsNameVersionAndHomePageLink) {
+struct AboutServices {
     FakeShell shell;
-    CAboutDlg about(shell);
+    FakeBrowserLauncher browser;
+    FakePrompts prompts;
+    CLinkOpener links{shell, browser, prompts};
+};
+
+TEST(AboutDlg, ShowsIconNameVersionNoticeAndTheWholeHomePageLink) {
+    AboutServices services;
+    CAboutDlg about(services.links);
+    about.show();
     EXPECT_EQ(about.windowTitle(), "Pagewright");
     EXPECT_EQ(about.VersionLabel()->text(), "Pagewright Version 1.10");
-    EXPECT_TRUE(about.LinkLabel()->text().contains("https://www.pagewright.example/"));
-    emit about.LinkLabel()->linkActivated("https://www.pagewright.example/");
-    EXPECT_EQ(shell.openedAddresses, QStringList{"https://www.pagewright.example/"});
+    EXPECT_FALSE(about.IconLabel()->pixmap().isNull());
+    // Every text is shown whole inside the box.
+    for (QLabel* label :
+         {about.VersionLabel(), about.NoticeLabel(), static_cast<QLabel*>(about.LinkLabel())}) {
+        SCOPED_TRACE(label->text().toStdString());
+        EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()),
+                  label->contentsRect().width());
+        EXPECT_TRUE(about.rect().contains(label->geometry()));
+    }
+    CLinkLabel* link = about.LinkLabel();
+    EXPECT_EQ(link->text(), "https://www.pagewright.example/");
+    EXPECT_TRUE(link->font().underline());
+    QTest::mouseClick(link, Qt::LeftButton);
+    EXPECT_EQ(services.shell.openedAddresses, QStringList{"https://www.pagewright.example/"});
 }
 
 TEST(AboutDlg, EnterAndEscapeClose) {
-    FakeShell shell;
+    AboutServices services;
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-        CAboutDlg about(shell);
+        CAboutDlg about(services.links);
         about.show();
         QTest::keyClick(&about, key);
         EXPECT_FALSE(about.isVisible()) << key;

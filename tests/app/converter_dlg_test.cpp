@@ -1,11 +1,18 @@
 #include "tests/app/dialog_fixture.h"
 
-#include "app/dialog_units.h"
+#include "controls/drawing/dialog_units.h"
+#include "controls/drawing/hls_color.h"
+#include "controls/drawing/selected_row.h"
+#include "controls/drawing/shading.h"
+#include "controls/image_button.h"
+#include "controls/link_label.h"
 
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -43,7 +50,10 @@ TEST_F(ConverterDlg, StartsInTheEmptyStateWithEveryControlOfTheTemplate) {
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->isVisible(), t.visible);
         EXPECT_EQ(w->isEnabled(), t.enabled);
-        EXPECT_EQ(w->toolTip(), t.toolTip ? QString::fromUtf8(t.toolTip) : QString());
+        // The link shows its own address as its tooltip.
+        const QString tip = t.id == IDC_HOMEPAGE_LINK ? QStringLiteral("https://www.pagewright.example/")
+                                                      : QString::fromUtf8(t.toolTip);
+        EXPECT_EQ(w->toolTip(), tip);
         if (auto* b = qobject_cast<QPushButton*>(w)) {
             EXPECT_EQ(b->text(), QString::fromUtf8(t.text));
         }
@@ -59,11 +69,10 @@ TEST_F(ConverterDlg, StartsInTheEmptyStateWithEveryControlOfTheTemplate) {
 TEST_F(ConverterDlg, JobListHasTheFiveColumnsAndRowSelection) {
     QTreeWidget* list = List();
     const QStringList headings = {"NO.", "Name", "Size", "Target", "Status"};
-    const std::vector<int> widths = {35, 245, 75, 60, 60};
     ASSERT_EQ(list->columnCount(), 5);
     for (int c = 0; c < 5; ++c) {
         EXPECT_EQ(list->headerItem()->text(c), headings[c]);
-        EXPECT_EQ(list->columnWidth(c), widths[c]);
+        EXPECT_EQ(list->columnWidth(c), JobColumnWidth(c, list->font()));
     }
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -71,6 +80,31 @@ TEST_F(ConverterDlg, JobListHasTheFiveColumnsAndRowSelection) {
     EXPECT_FALSE(list->isSortingEnabled());
     EXPECT_FALSE(list->header()->sectionsClickable());
     EXPECT_FALSE(list->rootIsDecorated());
+}
+
+TEST(JobColumns, ScaleWithTheFontAndShowEveryStatusAndRowNumberWhole) {
+    // The widths chosen for the original font, whose base units are 6 pixels wide.
+    const std::vector<int> original = {35, 245, 75, 60, 60};
+    for (int points = 6; points <= 24; ++points) {
+        SCOPED_TRACE(points);
+        QFont font;
+        font.setPointSize(points);
+        const QSizeF base = DialogBaseUnits(font);
+        const QFontMetricsF metrics(font);
+        for (int c = 0; c < kJobColumnCount; ++c) {
+            const int scaled = static_cast<int>(std::lround(original[c] * base.width() / 6));
+            if (c == kColumnNumber || c == kColumnStatus)
+                EXPECT_GE(JobColumnWidth(c, font), scaled) << c;
+            else
+                EXPECT_EQ(JobColumnWidth(c, font), scaled) << c;
+        }
+        for (const QString& status : {kStatusReady, kStatusConverting, kStatusComplete, kStatusFailed})
+            EXPECT_LE(metrics.horizontalAdvance(status) + kCellTextInset,
+                      JobColumnWidth(kColumnStatus, font));
+        for (const char* number : {"10000", "88888", "99999"})
+            EXPECT_LE(metrics.horizontalAdvance(number) + kCellTextInset,
+                      JobColumnWidth(kColumnNumber, font));
+    }
 }
 
 TEST_F(ConverterDlg, ButtonStatesChangeInTheirWriteOrder) {
@@ -182,16 +216,19 @@ TEST_F(ConverterDlg, EnterInTheJobListAsksTheQuitQuestion) {
     EXPECT_TRUE(m_dlg->isVisible());
 }
 
-TEST_F(ConverterDlg, OpenHelpAndLinkGoToTheDesktop) {
+TEST_F(ConverterDlg, OpenHelpAndLinkGoToTheDesktopOnceEach) {
     QTest::mouseClick(Button(IDC_OPEN_OUTDIR), Qt::LeftButton);
     EXPECT_EQ(m_shell.openedFolders, QStringList{m_outDir});
     QTest::mouseClick(Button(IDC_HELP_BUTTON), Qt::LeftButton);
-    auto* link = qobject_cast<QLabel*>(m_dlg->Control(IDC_HOMEPAGE_LINK));
-    ASSERT_NE(link, nullptr);
-    EXPECT_TRUE(link->text().contains("https://www.pagewright.example/"));
-    emit link->linkActivated("https://www.pagewright.example/");
+    CLinkLabel* link = m_dlg->HomePageLink();
+    ASSERT_EQ(link, m_dlg->Control(IDC_HOMEPAGE_LINK));
+    EXPECT_EQ(link->text(), "https://www.pagewright.example/");
+    EXPECT_FALSE(link->font().underline());
+    QTest::mouseClick(link, Qt::LeftButton);
     EXPECT_EQ(m_shell.openedAddresses,
               (QStringList{"https://www.pagewright.example/help.html", "https://www.pagewright.example/"}));
+    EXPECT_EQ(m_dlg->Button(IDC_WEBSITE)->LinkURL(), "https://www.pagewright.example/");
+    EXPECT_TRUE(m_browser.launched.isEmpty());
 }
 
 TEST_F(ConverterDlg, BrowseShowsAndStoresTheChosenFolder) {
@@ -205,17 +242,163 @@ TEST_F(ConverterDlg, BrowseShowsAndStoresTheChosenFolder) {
     EXPECT_EQ(m_profile.ReadString("Settings", "Out Path", ""), "/chosen/folder");
 }
 
-TEST_F(ConverterDlg, ContextMenuOffersAboutPagewright) {
+TEST_F(ConverterDlg, ContextMenuOffersAboutPagewrightOnTheBackgroundOnly) {
     QStringList items;
-    QTimer::singleShot(0, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions())
-            items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        menu->close();
-    });
+    const auto closeMenu = [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : menu->actions())
+                items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            menu->close();
+        }
+    };
+    QTimer::singleShot(0, closeMenu);
     emit m_dlg->customContextMenuRequested(QPoint(5, 5));
     EXPECT_EQ(items, (QStringList{"-", "&About Pagewright"}));
+
+    // A right click where each control stands: only the frames and plain labels are background.
+    const std::vector<std::pair<int, bool>> places = {
+        {IDC_FILE_LIST, false},          {IDC_ADD, false},         {IDC_OUTDIR_EDIT, false},
+        {IDC_HOMEPAGE_LINK, false},      {IDC_HELP_BUTTON, false}, {IDC_STATIC_OUTDIR_LABEL, true},
+        {IDC_STATIC_BUTTON_FRAME, true},
+    };
+    for (const auto& [id, menuWanted] : places) {
+        SCOPED_TRACE(id);
+        items.clear();
+        QWidget* control = m_dlg->Control(id);
+        QWidget* target = control->childAt(2, 2) ? control->childAt(2, 2) : control;
+        const QPoint at = target->mapFrom(control, QPoint(2, 2));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QTimer::singleShot(0, closeMenu);
+        QApplication::sendEvent(target, &event);
+        QApplication::processEvents();
+        EXPECT_EQ(items.isEmpty(), !menuWanted) << items.join(",").toStdString();
+    }
+}
+
+TEST_F(ConverterDlg, CommandButtonsAreImageButtonsSetUpOneByOne) {
+    const QPalette palette = Button(IDC_ADD)->palette();
+    const ColorRef face = ToColorRef(palette.color(QPalette::Button));
+    for (const ButtonImageTemplate& b : kButtonImages) {
+        SCOPED_TRACE(b.id);
+        CImageButton* button = m_dlg->Button(b.id);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->SlotColor(BackHot), ShadeColor(face, 30));
+        EXPECT_EQ(button->SlotColor(TextHot), Rgb(0, 0, 255));
+        EXPECT_EQ(button->SlotColor(TextNormal), Rgb(0, 0, 0));
+        EXPECT_EQ(button->SlotColor(BackNormal), face);
+        // Every image of the table loads.
+        CImageButton probe(m_dlg->LinkOpener(), "probe");
+        const QString resource = b.resource ? QString::fromUtf8(b.resource) : QString();
+        if (b.kind == ButtonImageKind::Icon) {
+            EXPECT_EQ(probe.SetIconImages(resource, b.size, b.size, resource, b.size, b.size),
+                      ImageButtonResult::Ok);
+        } else if (b.kind == ButtonImageKind::Bitmap) {
+            EXPECT_EQ(probe.SetBitmapImages(resource, Rgb(255, 0, 255), resource, Rgb(255, 255, 255)),
+                      ImageButtonResult::Ok);
+        }
+    }
+    for (const int id : {IDC_HELP_BUTTON, IDC_WEBSITE, IDC_ABOUT_BUTTON}) {
+        EXPECT_EQ(m_dlg->Button(id)->SlotColor(BackHot), face) << id << ": the image button's defaults";
+        EXPECT_EQ(m_dlg->Button(id)->SlotColor(TextHot), ToColorRef(palette.color(QPalette::ButtonText)))
+            << id;
+    }
+    EXPECT_EQ(m_dlg->Button(IDC_HELP_BUTTON)->LinkURL(), "https://www.pagewright.example/help.html");
+    EXPECT_TRUE(m_dlg->Button(IDOK)->isDefault());
+}
+
+TEST_F(ConverterDlg, HoveringOverAddShowsItsCaptionInBlue) {
+    CImageButton* add = m_dlg->Button(IDC_ADD);
+    const auto bluePixels = [&] {
+        const QImage shot = add->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += shot.pixelColor(x, y) == QColor(0, 0, 255);
+        return count;
+    };
+    EXPECT_EQ(bluePixels(), 0);
+    QWindow* window = m_dlg->windowHandle();
+    QTest::mouseMove(window, add->mapTo(m_dlg.get(), add->rect().center()));
+    QApplication::processEvents();
+    EXPECT_TRUE(add->IsHot());
+    EXPECT_GT(bluePixels(), 0);
+    EXPECT_EQ(add->toolTip(), "Add video files to convert flv video format.");
+    QTest::mouseMove(window, List()->mapTo(m_dlg.get(), List()->rect().center()));
+    QApplication::processEvents();
+    EXPECT_FALSE(add->IsHot());
+    EXPECT_EQ(bluePixels(), 0);
+}
+
+TEST_F(ConverterDlg, SelectedRowsAreFramedAndTintedWithReadableText) {
+    Add({Pdf("first"), Pdf("second")});
+    List()->clearSelection();
+    List()->topLevelItem(0)->setSelected(true);
+    m_dlg->Control(IDC_ADD)->setFocus();
+    QApplication::processEvents();
+    const QImage shot = List()->viewport()->grab().toImage();
+    const QAbstractItemModel* model = List()->model();
+    const QRect name = List()->visualRect(model->index(0, kColumnName));
+    const QRect target = List()->visualRect(model->index(0, kColumnTarget));
+    const QRect row = List()->visualRect(model->index(0, 0)).united(List()->visualRect(model->index(0, 4)));
+    const int middle = row.center().y();
+
+    const QColor highlight = List()->palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor border = shot.pixelColor(row.left() + 2, middle);
+    EXPECT_EQ(border, highlight);
+    EXPECT_EQ(shot.pixelColor(row.left() + 2, row.top()), highlight);
+    EXPECT_EQ(shot.pixelColor(row.right(), middle), highlight);
+    EXPECT_NE(shot.pixelColor(row.left() + 1, middle), highlight) << "the two leftmost pixels stay clear";
+    const QColor fill = shot.pixelColor(target.right() - 2, middle); // right of "txt"
+    EXPECT_EQ(fill, SelectedRowFill(border));
+    EXPECT_EQ(fill, ToQColor(AdjustHlsColor(ToColorRef(highlight), 75, 0)));
+
+    // The text starts 6 pixels into its cell, in the same place on a row that is not selected, and
+    // is dark on the light tint.
+    const auto firstInk = [&](int rowIndex, const QColor& background) {
+        const QRect cell = List()->visualRect(model->index(rowIndex, kColumnName));
+        for (int x = cell.left(); x < cell.right(); ++x)
+            for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+                if (qGray(shot.pixel(x, y)) < qGray(background.rgb()) - 60)
+                    return x - cell.left();
+        return -1;
+    };
+    const int selectedInset = firstInk(0, fill);
+    EXPECT_GE(selectedInset, kCellTextInset);
+    EXPECT_LE(selectedInset, kCellTextInset + 2);
+    EXPECT_EQ(firstInk(1, List()->palette().color(QPalette::Base)), selectedInset);
+    int darkest = 255;
+    for (int x = name.left(); x < name.right(); ++x)
+        darkest = std::min(darkest, qGray(shot.pixel(x, middle)));
+    EXPECT_LT(darkest, 80) << "the list's text colour, not the pale selected-text colour";
+}
+
+TEST(JobListDelegate, LeavesTheViewsPainterAsItWasGiven) {
+    QTreeWidget list;
+    list.setColumnCount(kJobColumnCount);
+    auto* item = new QTreeWidgetItem(QStringList{"", "/a/b.pdf", "1kb", "txt", "Ready"});
+    list.addTopLevelItem(item);
+    CJobListDelegate delegate;
+    QImage image(300, 40, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    QFont big = list.font();
+    big.setPointSize(30);
+    painter.setFont(big);
+    painter.setPen(QColor(1, 2, 3));
+    painter.setBrush(QColor(4, 5, 6));
+    painter.setClipRect(0, 0, 250, 40);
+    for (const QStyle::State state : {QStyle::State_Selected, QStyle::State_None}) {
+        QStyleOptionViewItem option;
+        option.initFrom(&list);
+        option.widget = &list;
+        option.rect = QRect(10, 5, 120, 20);
+        option.state = state | QStyle::State_Enabled;
+        delegate.paint(&painter, option, list.model()->index(0, kColumnName));
+        EXPECT_TRUE(painter.isActive());
+        EXPECT_EQ(painter.pen().color(), QColor(1, 2, 3));
+        EXPECT_EQ(painter.brush().color(), QColor(4, 5, 6));
+        EXPECT_EQ(painter.font().pointSize(), 30);
+        EXPECT_EQ(painter.clipBoundingRect(), QRectF(0, 0, 250, 40));
+    }
 }
 
 } // namespace

@@ -1,7 +1,8 @@
-#include "app/dialog_units.h"
+#include "controls/drawing/dialog_units.h"
 
 #include <QFontMetricsF>
 
+#include <algorithm>
 #include <cmath>
 
 QSizeF DialogBaseUnits(const QFont& font) {
@@ -23,4 +24,10 @@ QRect DialogUnitsToPixels(const QRect& units, const QSizeF& baseUnits) {
     const int right = x(units.x() + units.width());
     const int bottom = y(units.y() + units.height());
     return QRect(left, top, right - left, bottom - top);
+}
+
+int ScaledPixelWidth(int originalPixels, const QSizeF& baseUnits, int minimum) {
+    const auto scaled =
+        static_cast<int>(std::lround(originalPixels * baseUnits.width() / kOriginalDialogBaseUnits.width()));
+    return std::max(scaled, minimum);
 }

@@ -1,4 +1,4 @@
-#include "app/dialog_units.h"
+#include "controls/drawing/dialog_units.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +44,24 @@ TEST(DialogUnits, BaseUnitsGrowWithTheFont) {
     EXPECT_GT(s.height(), 0);
     EXPECT_GT(l.width(), s.width());
     EXPECT_GT(l.height(), s.height());
+}
+
+TEST(DialogUnits, PixelWidthsScaleWithTheBaseUnitsButNotBelowTheirContent) {
+    struct Case {
+        int original;
+        QSizeF base;
+        int minimum;
+        int scaled;
+    };
+    const std::vector<Case> cases = {
+        {60, {6, 13}, 0, 60},                          // the original font
+        {60, {7, 15}, 0, 70},   {35, {7, 15}, 0, 41},  // 40.8, rounded
+        {245, {9, 18}, 0, 368}, {60, {7, 15}, 74, 74}, // the content needs more
+        {60, {5, 10}, 0, 50},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScaledPixelWidth(c.original, c.base, c.minimum), c.scaled)
+            << c.original << " at " << c.base.width();
 }
 
 } // namespace
