@@ -154,9 +154,12 @@ void CConverterDlg::CreateControls() {
         }
         m_controls.insert(t.id, w);
     }
-    // The frames are declared after the buttons they surround but must lie beneath them.
-    for (QWidget* frame : frames)
-        frame->lower();
+    // The frames lie over the controls, whose flat faces would otherwise cut their lines where the
+    // template lets them overlap (Help, About, Open); the mouse goes through them.
+    for (QWidget* frame : frames) {
+        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+        frame->raise();
+    }
 
     for (const ControlTemplate& t : kMainWindowControls)
         if (t.onClick)
@@ -230,13 +233,10 @@ void CConverterDlg::AddAboutCommand() {
 }
 
 bool CConverterDlg::IsBackgroundAt(const QPoint& at) const {
+    // The frames let the mouse through, so they are never found here; the plain labels are part of
+    // the background, the link is a control.
     const QWidget* child = childAt(at);
-    if (!child)
-        return true;
-    // The frames and the plain labels are part of the background; the link is a control.
-    if (child->metaObject() == &QFrame::staticMetaObject)
-        return true;
-    return qobject_cast<const QLabel*>(child) && !qobject_cast<const CLinkLabel*>(child);
+    return !child || (qobject_cast<const QLabel*>(child) && !qobject_cast<const CLinkLabel*>(child));
 }
 
 #ifdef Q_OS_WIN

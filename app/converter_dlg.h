@@ -65,7 +65,7 @@ private:
     void SetUpImageButtons();
     void SetUpJobList();
     void AddAboutCommand();
-    // True where the window's own background shows: no control, or only a frame or a plain label.
+    // True where the window's own background shows: no control, or a frame or a plain label.
     bool IsBackgroundAt(const QPoint& at) const;
     bool ConfirmQuit();
     // Closes now, or once the running conversion has stopped.

@@ -3,7 +3,7 @@
 //   grab_main_window MAIN_PNG ABOUT_PNG   the README's pictures: the window in the middle of a run
 //                                         (rows done and selected, one converting), and the About box
 //   grab_main_window --states DIR         one picture per look of the buttons, for review: empty,
-//                                         ready, converting, hot, pressed, after-run, about
+//                                         ready, hot-help, hot, pressed, converting, after-run, about
 //
 // The PDFs are made here and converted into a temporary folder; the window shows neutral paths
 // (/home/user/...) instead of the temporary ones. Nothing of the user's is read or written.
@@ -180,6 +180,8 @@ int GrabStates(const QString& dir) {
         ok &= Save(session.Grab(), path("empty.png"));
         session.Add();
         ok &= Save(session.Grab(), path("ready.png"));
+        Hover(session.dialog->Control(IDC_HELP_BUTTON));
+        ok &= Save(session.Grab(), path("hot-help.png"));
         Hover(session.dialog->Control(IDC_ADD));
         ok &= Save(session.Grab(), path("hot.png"));
         auto* convert = qobject_cast<CImageButton*>(session.dialog->Control(IDC_CONVERT));
