@@ -10,6 +10,7 @@
 #include "controls/link_label.h"
 #include "platform/widgets/system_menu.h"
 #include "settings/output_directory.h"
+#include "settings/widgets/encoder_settings_dlg.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -278,6 +279,11 @@ void CConverterDlg::OnOpenOutputDir() {
 void CConverterDlg::OnAbout() {
     CAboutDlg about(m_linkOpener, this);
     about.exec();
+}
+
+void CConverterDlg::OnSettings() {
+    CEncoderSettingsDlg settings(m_services.profile, this);
+    settings.exec();
 }
 
 bool CConverterDlg::ConfirmQuit() {

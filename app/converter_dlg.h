@@ -48,6 +48,8 @@ public:
     void OnBrowse();
     void OnOpenOutputDir();
     void OnAbout();
+    // The hidden Settings button: the encoder settings dialog, modal.
+    void OnSettings();
     // Quit button and Enter: asks, then closes.
     void OnOK();
 

@@ -84,7 +84,7 @@ inline const ControlTemplate kMainWindowControls[] = {
     {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr, {}, nullptr},
     {IDC_ABOUT_BUTTON, ControlKind::Button, "&About", {34, 1, 25, 12}, true, true, nullptr, {}, &CConverterDlg::OnAbout},
     {IDC_SETTINGS, ControlKind::Button, "Settings", {278, 1, 56, 12}, false, true, "Select custom settings for FLV video encoder.",
-     {}, nullptr},
+     {}, &CConverterDlg::OnSettings},
     {IDC_HOMEPAGE_LINK, ControlKind::Link, nullptr, {60, 3, 89, 8}, true, true, nullptr, {}, nullptr},
     {IDC_STATIC_NOTE, ControlKind::Label,
      "NOTE:This program can extract text found in a PDF.It can't extract text found with an image found in a PDF.",

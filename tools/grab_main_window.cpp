@@ -3,7 +3,8 @@
 //   grab_main_window MAIN_PNG ABOUT_PNG   the README's pictures: the window in the middle of a run
 //                                         (rows done and selected, one converting), and the About box
 //   grab_main_window --states DIR         one picture per look of the buttons, for review: empty,
-//                                         ready, hot-help, hot, pressed, converting, after-run, about
+//                                         ready, hot-help, hot, pressed, converting, after-run, about,
+//                                         settings (the encoder settings dialog)
 //
 // The PDFs are made here and converted into a temporary folder; the window shows neutral paths
 // (/home/user/...) instead of the temporary ones. Nothing of the user's is read or written.
@@ -14,6 +15,7 @@
 #include "batch/job_batch.h"
 #include "controls/image_button.h"
 #include "controls/link_opener.h"
+#include "settings/widgets/encoder_settings_dlg.h"
 #include "tests/fakes/fake_platform.h"
 #include "tools/pdf_builder.h"
 
@@ -145,6 +147,13 @@ QPixmap GrabAbout(Session& session) {
     return about.grab();
 }
 
+QPixmap GrabSettings(Session& session) {
+    CEncoderSettingsDlg settings(session.profile);
+    settings.show();
+    QApplication::processEvents();
+    return settings.grab();
+}
+
 // The window while the worker converts the row `row`: the worker waits on the window's answer while
 // the picture is taken, so this is the state a user sees in the middle of a run.
 QPixmap GrabDuringRun(Session& session, int row) {
@@ -193,6 +202,7 @@ int GrabStates(const QString& dir) {
         session.WaitForTheRun();
         ok &= Save(session.Grab(), path("after-run.png"));
         ok &= Save(GrabAbout(session), path("about.png"));
+        ok &= Save(GrabSettings(session), path("settings.png"));
     }
     return ok ? 0 : 1;
 }

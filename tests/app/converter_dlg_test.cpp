@@ -6,6 +6,8 @@
 #include "controls/drawing/shading.h"
 #include "controls/image_button.h"
 #include "controls/link_label.h"
+#include "settings/widgets/encoder_settings_dlg.h"
+#include "settings/widgets/encoder_settings_template.h"
 
 #include <QFontMetricsF>
 #include <QHeaderView>
@@ -304,6 +306,23 @@ TEST_F(ConverterDlg, CommandButtonsAreImageButtonsSetUpOneByOne) {
     }
     EXPECT_EQ(m_dlg->Button(IDC_HELP_BUTTON)->LinkURL(), "https://www.pagewright.example/help.html");
     EXPECT_TRUE(m_dlg->Button(IDOK)->isDefault());
+}
+
+TEST_F(ConverterDlg, TheHiddenSettingsButtonOpensTheEncoderSettingsModally) {
+    QPushButton* settings = Button(IDC_SETTINGS);
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<CEncoderSettingsDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        title = dlg->windowTitle();
+        QTest::mouseClick(qobject_cast<QPushButton*>(dlg->Control(IDOK_SETTINGS)), Qt::LeftButton);
+    });
+    // The click notification is the only way in: the user never sees the button.
+    settings->click();
+    EXPECT_EQ(title, "Settings");
+    EXPECT_EQ(m_profile.values.value(FakeProfileStore::Key("Settings", "Encoder")), "-1");
+    EXPECT_FALSE(settings->isVisible());
+    EXPECT_TRUE(m_dlg->isVisible());
 }
 
 TEST_F(ConverterDlg, HoveringOverAddShowsItsCaptionInBlue) {
