@@ -2,6 +2,7 @@
 
 #include "controls/drawing/shading.h"
 #include "controls/link_opener.h"
+#include "controls/menu_popup.h"
 
 #include <QEnterEvent>
 #include <QGuiApplication>
@@ -180,7 +181,7 @@ void CImageButton::SetFlat(bool flat) {
 ImageButtonState CImageButton::State() const {
     ImageButtonState state;
     state.hot = m_bHot;
-    state.down = isDown() || (m_options.checkMode && isChecked());
+    state.down = isDown() || (m_options.checkMode && isChecked()) || (m_menu.IsCreated() && m_bMenuShown);
     state.focused = hasFocus();
     state.disabled = !isEnabled();
     state.isDefault = isDefault();
@@ -193,8 +194,44 @@ ButtonLook CImageButton::Look() const {
 
 void CImageButton::OnClicked() {
     setFocus(Qt::MouseFocusReason);
-    if (!m_options.checkMode && !m_linkAddress.isEmpty())
+    if (m_options.checkMode)
+        return;
+    if (m_menu.IsCreated())
+        ShowMenu();
+    else if (!m_linkAddress.isEmpty())
         m_links.OpenLink(m_linkAddress);
+}
+
+void CImageButton::ShowMenu() {
+    COwnerDrawMenu* popup = m_menu.GetSubMenu(0);
+    if (!popup)
+        return;
+    m_bMenuShown = true;
+    update();
+    unsigned command = 0;
+    {
+        CMenuPopup shown(*popup, this, this);
+        command = shown.Exec(mapToGlobal(rect().bottomLeft() + QPoint(0, 1)));
+    }
+    m_bMenuShown = false;
+    update();
+    if (command != 0)
+        QMetaObject::invokeMethod(
+            this, [this, command] { emit MenuCommand(command & 0xFFFF); }, Qt::QueuedConnection);
+}
+
+bool CImageButton::MeasureMenuItem(MeasureItemRecord& record) {
+    if (!COwnerDrawMenu::IsOurMenu(record.menu))
+        return false;
+    // Measured by the menu that holds the item, with its image size.
+    record.menu->MeasureItem(record);
+    return true;
+}
+
+MenuCharResult CImageButton::MenuChar(QChar typed, unsigned menuFlags, COwnerDrawMenu* menu) {
+    if (!COwnerDrawMenu::IsOurMenu(menu))
+        return {};
+    return COwnerDrawMenu::FindMnemonic(typed, menuFlags, menu);
 }
 
 void CImageButton::SetHot(bool hot) {

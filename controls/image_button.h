@@ -2,6 +2,7 @@
 
 #include "controls/drawing/button_geometry.h"
 #include "controls/drawing/color_ref.h"
+#include "controls/owner_draw_menu.h"
 
 #include <QImage>
 #include <QPushButton>
@@ -46,7 +47,12 @@ struct ImageSource {
 // focus to the next tab stop; disabling any other leaves the focus where it is. A double click counts
 // as two clicks. Enter on a focused button clicks it; the default button (setDefault) takes Enter
 // elsewhere in its dialog. A change of the palette sets every colour slot back to the palette's.
-class CImageButton : public QPushButton {
+//
+// Every button embeds a drop-down menu, which stays empty unless its owner fills it. With a menu, a
+// click shows the menu's first popup under the button instead of opening the link, the button looks
+// pressed while it is open, and a chosen command comes back as MenuCommand. The button answers the
+// menu's measuring and mnemonic questions by passing them on to the menu.
+class CImageButton : public QPushButton, public IMenuOwner {
     Q_OBJECT
 
 public:
@@ -94,10 +100,22 @@ public:
     // Flat look (the default) or a framed push button.
     void SetFlat(bool flat);
 
+    // The drop-down menu: attached once it exists (loaded from a template, or made and given items).
+    COwnerDrawMenu& Menu() { return m_menu; }
+    bool IsMenuShown() const { return m_bMenuShown; }
+    // The owner-drawn items of a COwnerDrawMenu are measured by it; anything else is not handled.
+    bool MeasureMenuItem(MeasureItemRecord& record) override;
+    // Characters typed in a COwnerDrawMenu go to FindMnemonic; in any other menu the system decides.
+    MenuCharResult MenuChar(QChar typed, unsigned menuFlags, COwnerDrawMenu* menu) override;
+
     bool IsHot() const { return m_bHot; }
     // What a paint in the current state shows.
     ButtonLook Look() const;
     ImageButtonState State() const;
+
+signals:
+    // A command chosen from the drop-down menu, its low 16 bits; delivered after the menu has closed.
+    void MenuCommand(unsigned command);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -120,6 +138,7 @@ private:
     };
 
     void OnClicked();
+    void ShowMenu();
     void SetHot(bool hot);
     void ResetColors();
     void ReleaseImages();
@@ -137,4 +156,6 @@ private:
     ImageBlock m_images;
     QString m_tipText;
     QString m_linkAddress;
+    COwnerDrawMenu m_menu;
+    bool m_bMenuShown = false;
 };

@@ -4,7 +4,8 @@
 //                                         (rows done and selected, one converting), and the About box
 //   grab_main_window --states DIR         one picture per look of the buttons, for review: empty,
 //                                         ready, hot-help, hot, pressed, converting, after-run, about,
-//                                         settings (the encoder settings dialog)
+//                                         settings (the encoder settings dialog), menu-classic and
+//                                         menu-flat (an owner-drawn menu in its two looks)
 //
 // The PDFs are made here and converted into a temporary folder; the window shows neutral paths
 // (/home/user/...) instead of the temporary ones. Nothing of the user's is read or written.
@@ -15,8 +16,11 @@
 #include "batch/job_batch.h"
 #include "controls/image_button.h"
 #include "controls/link_opener.h"
+#include "controls/menu_popup.h"
+#include "controls/owner_draw_menu.h"
 #include "settings/widgets/encoder_settings_dlg.h"
 #include "tests/fakes/fake_platform.h"
+#include "tests/support/menu_template.h"
 #include "tools/pdf_builder.h"
 
 #include <QApplication>
@@ -24,7 +28,10 @@
 #include <QElapsedTimer>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -154,6 +161,52 @@ QPixmap GrabSettings(Session& session) {
     return settings.grab();
 }
 
+// A drop-down menu of the kind an image button could carry, in the current look: commands with images
+// and accelerators, a checked and a radio-checked item, a checked image, a disabled item, a
+// separator; the second item selected. `firstId` keeps the images of each look apart.
+QPixmap GrabMenu(unsigned firstId) {
+    COwnerDrawMenu menu;
+    menu.SetImagesAreIcons(true);
+    const struct {
+        const char* svg;
+        unsigned id;
+    } images[] = {{"add", firstId},
+                  {"convert", firstId + 1},
+                  {"remove", firstId + 4},
+                  {"clear", firstId + 5},
+                  {"quit", firstId + 6}};
+    for (const auto& image : images) {
+        QImage drawn(menu.ImageSize(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        QPainter painter(&drawn);
+        QSvgRenderer(QStringLiteral(":/buttons/%1.svg").arg(QString::fromUtf8(image.svg))).render(&painter);
+        painter.end();
+        MenuImageList list;
+        menu.AddImage(list, drawn);
+        menu.AddToSharedImages(list, 0, image.id);
+    }
+    const QByteArray bytes = MenuTemplateWriter()
+                                 .Popup(0x80, QStringLiteral("&File"))
+                                 .Item(0, firstId, QStringLiteral("&Open...\tCtrl+O"))
+                                 .Item(0, firstId + 1, QStringLiteral("&Convert all\tF5"))
+                                 .Item(0, 0, QString())
+                                 .Item(0x8, firstId + 2, QStringLiteral("Show &toolbar"))
+                                 .Item(0x8 | 0x200, firstId + 3, QStringLiteral("&Large icons"))
+                                 .Item(0x8, firstId + 4, QStringLiteral("&Remove when done"))
+                                 .Item(0x1, firstId + 5, QStringLiteral("C&lear list\tDel"))
+                                 .Item(0x80, firstId + 6, QStringLiteral("&Quit\tAlt+F4"))
+                                 .Bytes();
+    menu.LoadMenuTemplate(bytes);
+    CMenuPopup popup(*menu.GetSubMenu(0), nullptr);
+    popup.show();
+    QApplication::processEvents();
+    const QPointF at = popup.ItemRect(1).center();
+    QMouseEvent move(QEvent::MouseMove, at, popup.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&popup, &move);
+    return popup.grab();
+}
+
 // The window while the worker converts the row `row`: the worker waits on the window's answer while
 // the picture is taken, so this is the state a user sees in the middle of a run.
 QPixmap GrabDuringRun(Session& session, int row) {
@@ -203,6 +256,9 @@ int GrabStates(const QString& dir) {
         ok &= Save(session.Grab(), path("after-run.png"));
         ok &= Save(GrabAbout(session), path("about.png"));
         ok &= Save(GrabSettings(session), path("settings.png"));
+        ok &= Save(GrabMenu(101), path("menu-classic.png"));
+        COwnerDrawMenu::Switches().flatElsewhere = true;
+        ok &= Save(GrabMenu(201), path("menu-flat.png"));
     }
     return ok ? 0 : 1;
 }

@@ -219,9 +219,21 @@ TEST_F(ConverterDlg, EnterInTheJobListAsksTheQuitQuestion) {
 }
 
 TEST_F(ConverterDlg, OpenHelpAndLinkGoToTheDesktopOnceEach) {
+    // No image button has a menu: a click opens none (one that did would be closed here, and seen).
+    QWidget* popup = nullptr;
+    const auto watchForPopup = [&] {
+        QTimer::singleShot(0, [&] {
+            if ((popup = QApplication::activePopupWidget()))
+                popup->close();
+        });
+    };
+    watchForPopup();
     QTest::mouseClick(Button(IDC_OPEN_OUTDIR), Qt::LeftButton);
     EXPECT_EQ(m_shell.openedFolders, QStringList{m_outDir});
+    watchForPopup();
     QTest::mouseClick(Button(IDC_HELP_BUTTON), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(popup, nullptr);
     CLinkLabel* link = m_dlg->HomePageLink();
     ASSERT_EQ(link, m_dlg->Control(IDC_HOMEPAGE_LINK));
     EXPECT_EQ(link->text(), "https://www.pagewright.example/");
@@ -306,6 +318,11 @@ TEST_F(ConverterDlg, CommandButtonsAreImageButtonsSetUpOneByOne) {
     }
     EXPECT_EQ(m_dlg->Button(IDC_HELP_BUTTON)->LinkURL(), "https://www.pagewright.example/help.html");
     EXPECT_TRUE(m_dlg->Button(IDOK)->isDefault());
+    for (const ControlTemplate& t : kMainWindowControls) {
+        if (CImageButton* button = m_dlg->Button(t.id)) {
+            EXPECT_FALSE(button->Menu().IsCreated()) << t.id << ": every button's menu stays empty";
+        }
+    }
 }
 
 TEST_F(ConverterDlg, TheHiddenSettingsButtonOpensTheEncoderSettingsModally) {

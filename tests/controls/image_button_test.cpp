@@ -1,11 +1,14 @@
 #include "controls/image_button.h"
 
+#include "controls/menu_popup.h"
 #include "tests/controls/controls_fixture.h"
+#include "tests/support/menu_template.h"
 #include "tests/support/temp_dir.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <vector>
 
@@ -239,6 +242,69 @@ TEST_F(ImageButton, TooltipAndLink) {
     EXPECT_EQ(button->LinkURL(), QString(129, QChar(0x00E9)));
     button->SetLinkURL(QString());
     EXPECT_EQ(button->LinkURL(), "");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
+    CImageButton* button = Make();
+    button->SetLinkURL("https://www.pagewright.example/");
+    QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
+    EXPECT_FALSE(button->Menu().IsCreated());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no menu, no popup";
+    EXPECT_EQ(m_shell.openedAddresses.size(), 1);
+
+    ASSERT_EQ(button->Menu().LoadMenuTemplate(MenuTemplateWriter()
+                                                  .Popup(MenuEnd, "&File")
+                                                  .Item(0, 101, "&Open")
+                                                  .Item(MenuEnd, 102, "&Quit\tAlt+F4")
+                                                  .Bytes()),
+              1);
+    COwnerDrawMenu* file = button->Menu().GetSubMenu(0);
+    COwnerDrawMenu stranger;
+    stranger.CreatePopupMenu();
+    stranger.AppendItem("&Quit", 0, 1);
+    // Measuring and mnemonics go to the menu when it is one of ours, else to the system.
+    MeasureItemRecord ours{file, file->ItemData(1)};
+    EXPECT_TRUE(button->MeasureMenuItem(ours));
+    EXPECT_GT(ours.itemWidth, 0);
+    MeasureItemRecord theirs{&stranger, stranger.ItemData(0)};
+    EXPECT_FALSE(button->MeasureMenuItem(theirs));
+    EXPECT_EQ(button->MenuChar(u'q', MenuPopup, file), (MenuCharResult{MenuCharAction::Execute, 1}));
+    EXPECT_EQ(button->MenuChar(u'q', MenuPopup, &stranger), MenuCharResult{});
+
+    QSignalSpy commands(button, &CImageButton::MenuCommand);
+    bool pressedWhileOpen = false;
+    bool openAfterUnknownLetter = false;
+    int itemHeight = 0;
+    QTimer::singleShot(0, [&] {
+        auto* popup = qobject_cast<CMenuPopup*>(QApplication::activePopupWidget());
+        ASSERT_NE(popup, nullptr);
+        pressedWhileOpen = button->State().down;
+        itemHeight = popup->ItemRect(1).height();
+        QTest::keyClick(popup, 'z');
+        openAfterUnknownLetter = popup->isVisible();
+        QTest::keyClick(popup, 'q');
+    });
+    QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
+    EXPECT_TRUE(pressedWhileOpen) << "the button looks pressed while its menu is open";
+    EXPECT_TRUE(openAfterUnknownLetter);
+    EXPECT_EQ(itemHeight, ours.itemHeight) << "the popup asked the button to measure";
+    EXPECT_FALSE(button->State().down);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(commands.isEmpty()) << "delivered after the menu has closed";
+    Settle();
+    ASSERT_EQ(commands.count(), 1);
+    EXPECT_EQ(commands[0][0].toUInt(), 102u);
+    EXPECT_EQ(m_shell.openedAddresses.size(), 1) << "with a menu a click opens no link";
+
+    // Escape closes the menu without a command.
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape); });
+    QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
+    Settle();
+    EXPECT_EQ(commands.count(), 1);
 }
 
 } // namespace
