@@ -41,9 +41,8 @@ void CEncoderSettingsDlg::CreateControls() {
         case SettingsControlKind::DefaultButton:
         case SettingsControlKind::Button: {
             auto* button = new QPushButton(text, this);
+            // OK takes Enter, unless another button has the focus: then that one does.
             button->setDefault(t.kind == SettingsControlKind::DefaultButton);
-            // Enter belongs to OK wherever the focus is.
-            button->setAutoDefault(false);
             w = button;
             break;
         }
