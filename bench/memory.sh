@@ -47,8 +47,9 @@ for variant in zlib libdeflate; do
     echo
     echo "== peak_memory, $variant build: corpus (the 5 largest rises, and the summary)"
     build/bench-$variant/bin/peak_memory --out "$outputs" --files-from "$list" >"$work/corpus-$variant.txt"
+    sed '1d;$d' "$work/corpus-$variant.txt" | sort -k4,4 -g -r >"$work/corpus-$variant-sorted.txt"
     head -n 1 "$work/corpus-$variant.txt"
-    sed '1d;$d' "$work/corpus-$variant.txt" | sort -k4,4 -g -r | head -n 5
+    head -n 5 "$work/corpus-$variant-sorted.txt"
     tail -n 1 "$work/corpus-$variant.txt"
 done
 
