@@ -4,12 +4,13 @@
 # any case failed. Cases that root would get through (permissions, the process limit) run as the
 # user nobody when the script runs as root, and as the calling user otherwise.
 #
-# Usage: hostile_inputs.sh CLI PDF
-#   CLI  the pagewright-cli to try
-#   PDF  a small PDF with text in it
+# Usage: hostile_inputs.sh CLI PDF PDF2
+#   CLI       the pagewright-cli to try
+#   PDF PDF2  two small PDFs with different texts in them
 set -u
 cli=$(realpath "$1")
 pdf=$(realpath "$2")
+pdf2=$(realpath "$3")
 failed=0
 work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-hostile.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -232,6 +233,26 @@ expect_status 1
 expect_err "cannot create the text file: Permission denied"
 expect_file out/a.txt "$earlier"
 expect_only out a.txt
+end
+
+begin "two runs writing the same text files at once never mix them"
+mkdir a b
+for n in $(seq 1 40); do
+    cp "$pdf" "a/$n.pdf"
+    cp "$pdf2" "b/$n.pdf"
+done
+"$cli" -q -j 2 -o out a/*.pdf &
+"$cli" -q -j 2 -o out b/*.pdf
+wait
+"$cli" -q -o in a/1.pdf b/1.pdf 2>/dev/null # in/1.txt: the text of b/1.pdf, the later one
+"$cli" -q -o . a/1.pdf
+for n in $(seq 1 40); do
+    if ! cmp -s "out/$n.txt" 1.txt && ! cmp -s "out/$n.txt" in/1.txt; then
+        fail "out/$n.txt is neither text whole"
+        break
+    fi
+done
+expect_only out $(seq -f '%g.txt' 1 40)
 end
 
 begin "closed standard error takes no text file's place"
