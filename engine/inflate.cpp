@@ -134,7 +134,7 @@ bool InflateBuffer::Grow(std::size_t capacity, std::size_t keep) {
     keep = std::min(keep, m_capacity);
     unsigned char* data = nullptr;
     if (keep > 0) {
-        // realloc moves large blocks by remapping their pages, not by copying them.
+        // realloc keeps the bytes; a large block moves by remapping its pages rather than copying.
         data = static_cast<unsigned char*>(std::realloc(m_data.get(), m_front + capacity));
         if (!data)
             return false;
