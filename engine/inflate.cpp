@@ -15,10 +15,10 @@ namespace pagewright::decode {
 
 namespace {
 
-// How much room a stream gets first: four times its length (content streams of text mostly fit),
-// or all the buffer already has, never more than the limit.
-std::size_t FirstRoom(std::size_t capacity, std::size_t length, std::size_t limit) {
-    const std::size_t guess = length <= limit / 4 ? length * 4 : limit;
+// How much room a stream gets first: a small limit whole; else four times its length (content
+// streams of text mostly fit), or all the buffer already has; never more than the limit.
+std::size_t FirstRoom(std::size_t capacity, std::size_t length, std::size_t limit, std::size_t wholeUpTo) {
+    const std::size_t guess = limit <= wholeUpTo || length > limit / 4 ? limit : length * 4;
     return std::min(limit, std::max(capacity, guess));
 }
 
@@ -59,10 +59,10 @@ int InflateFinish(z_stream& zs, const unsigned char* data, std::size_t length, u
 // output fills it. zlib keeps what it needs of the output in its own window, so the buffer may move
 // between calls; running out of output space (Z_BUF_ERROR) is not final while room can be added.
 int InflateGrowing(z_stream& zs, const unsigned char* data, std::size_t length, InflateBuffer& out,
-                   std::size_t limit, std::size_t& produced) {
+                   std::size_t limit, std::size_t wholeUpTo, std::size_t& produced) {
     constexpr std::size_t kMaxPiece = UINT_MAX;
     produced = 0;
-    std::size_t room = FirstRoom(out.Capacity(), length, limit);
+    std::size_t room = FirstRoom(out.Capacity(), length, limit, wholeUpTo);
     if (room > out.Capacity() || out.Capacity() == 0) {
         if (!out.Grow(room, 0))
             return Z_MEM_ERROR;
@@ -169,7 +169,7 @@ InflateResult ZlibInflater::Inflate(const unsigned char* data, std::size_t lengt
         }
         m_ready = true;
     }
-    return Classify(InflateGrowing(m_zs, data, length, out, limit, produced));
+    return Classify(InflateGrowing(m_zs, data, length, out, limit, m_wholeLimitUpTo, produced));
 }
 
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
@@ -195,7 +195,7 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
         if (!m_decompressor)
             return InflateResult::NoMemory;
     }
-    std::size_t room = FirstRoom(out.Capacity(), length, limit);
+    std::size_t room = FirstRoom(out.Capacity(), length, limit, m_wholeLimitUpTo);
     if ((room > out.Capacity() || out.Capacity() == 0) && !out.Grow(room, 0))
         return InflateResult::NoMemory;
     std::size_t used = 0;

@@ -15,15 +15,19 @@
 // ignored.
 //
 // The stream loop's inflaters decide exactly as that call does, but they take memory only as the
-// data needs it: the output buffer starts at a few times the data's length and grows, up to the
-// limit, while the stream is still inflating. A stream that needs more than the limit is skipped
-// once the limit is reached, as the reference skips it.
+// data needs it: above a small limit, the output buffer starts at four times the data's length and
+// grows, up to the limit, while the stream is still inflating. A stream that needs more than the
+// limit is skipped once the limit is reached, as the reference skips it.
 
 struct libdeflate_decompressor;
 
 namespace pagewright::decode {
 
 enum class InflateResult { Ok, Skipped, NoMemory };
+
+// Limits up to this many bytes are given whole at once: so little memory is not worth a second
+// inflation of the stream (libdeflate cannot continue where it ran out of room).
+inline constexpr std::size_t kWholeLimitUpTo = 1 << 20;
 
 // Room for one stream's inflated bytes, grown on demand and kept from one stream to the next.
 // `front` bytes before the output are set to `fill` and stay so through every growth (the scanner
@@ -62,7 +66,8 @@ InflateResult InflateWhole(const unsigned char* data, std::size_t length, unsign
 // same bytes as InflateWhole with `limit` as its capacity, inflated into `out` from its start.
 class ZlibInflater {
 public:
-    ZlibInflater() = default;
+    // `wholeLimitUpTo`: see kWholeLimitUpTo (0: the buffer grows from the start, for tests).
+    explicit ZlibInflater(std::size_t wholeLimitUpTo = kWholeLimitUpTo) : m_wholeLimitUpTo(wholeLimitUpTo) {}
     ~ZlibInflater();
     ZlibInflater(const ZlibInflater&) = delete;
     ZlibInflater& operator=(const ZlibInflater&) = delete;
@@ -71,6 +76,7 @@ public:
                           std::size_t limit, std::size_t& produced);
 
 private:
+    std::size_t m_wholeLimitUpTo;
     z_stream m_zs{};
     bool m_ready = false;
 };
@@ -87,7 +93,8 @@ private:
 // again by zlib, whose result stands.
 class LibdeflateInflater {
 public:
-    LibdeflateInflater() = default;
+    explicit LibdeflateInflater(std::size_t wholeLimitUpTo = kWholeLimitUpTo)
+        : m_wholeLimitUpTo(wholeLimitUpTo), m_zlib(wholeLimitUpTo) {}
     ~LibdeflateInflater();
     LibdeflateInflater(const LibdeflateInflater&) = delete;
     LibdeflateInflater& operator=(const LibdeflateInflater&) = delete;
@@ -96,6 +103,7 @@ public:
                           std::size_t limit, std::size_t& produced);
 
 private:
+    std::size_t m_wholeLimitUpTo;
     libdeflate_decompressor* m_decompressor = nullptr;
     ZlibInflater m_zlib;
 };

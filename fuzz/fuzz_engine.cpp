@@ -54,9 +54,14 @@ void CheckInflaters(const std::string& data, std::size_t capacity) {
         reinterpret_cast<const unsigned char*>(data.data()), data.size(), expected.data(), capacity, length);
     static pagewright::decode::ZlibInflater zlibKept;
     ExpectSameAsZlib(zlibKept, "zlib with kept state", data, capacity, expected, result, length);
+    // The same with a buffer that grows from the first byte (the way of large streams).
+    static pagewright::decode::ZlibInflater zlibGrowing(0);
+    ExpectSameAsZlib(zlibGrowing, "zlib growing", data, capacity, expected, result, length);
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
     static pagewright::decode::LibdeflateInflater libdeflate;
     ExpectSameAsZlib(libdeflate, "libdeflate", data, capacity, expected, result, length);
+    static pagewright::decode::LibdeflateInflater libdeflateGrowing(0);
+    ExpectSameAsZlib(libdeflateGrowing, "libdeflate growing", data, capacity, expected, result, length);
 #endif
 }
 
