@@ -15,6 +15,10 @@ failed=0
 work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-hostile.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
+# A copy the unprivileged user can reach, wherever the build tree lives.
+cp "$cli" "$work/pagewright-cli"
+chmod 755 "$work/pagewright-cli"
+cli=$work/pagewright-cli
 earlier="text of an earlier run"
 case_number=0
 
