@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -16,7 +14,6 @@
 #include <vector>
 
 #ifndef _WIN32
-#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -133,28 +130,6 @@ TEST_F(ConvertFileFailures, TargetNamingTheSourceOrAnotherSourceOfTheRunIsRefuse
 }
 
 #ifndef _WIN32
-TEST_F(ConvertFileFailures, FullDiskKeepsTheEarlierText) {
-    // A large text, into a file system that takes only a few bytes more (the file size limit
-    // stands in for a full disk: both fail the write).
-    std::vector<std::string> pages(200, "BT (a line of text that fills the disk) Tj 0 -12 Td ET Q");
-    WriteBytes(m_dir / "in.pdf", pagewright::pdfgen::MakePdf(pages));
-    WriteBytes(m_dir / "out.txt", kEarlier);
-    const auto before = Names(m_dir.Path());
-    const auto convertOnAFullDisk = [&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::string reason;
-        const bool ok = m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out.txt", &reason);
-        std::fprintf(stderr, "%s\n", reason.c_str());
-        std::_Exit(ok ? 1 : 0);
-    };
-    EXPECT_EXIT(convertOnAFullDisk(), ::testing::ExitedWithCode(0),
-                "cannot write the text file: File too large");
-    EXPECT_EQ(ReadBytes(m_dir / "out.txt"), kEarlier);
-    EXPECT_EQ(Names(m_dir.Path()), before);
-}
-
 TEST_F(ConvertFileFailures, ReplacementKeepsThePermissionsAndWritesThroughALink) {
     WriteBytes(m_dir / "in.pdf", kPdf);
     WriteBytes(m_dir / "out.txt", kEarlier);
