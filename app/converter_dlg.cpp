@@ -333,6 +333,14 @@ QString CConverterDlg::CellText(int row, int column) const {
     return item ? item->text(column) : QString();
 }
 
+QStringList CConverterDlg::ColumnTexts(int column) const {
+    QStringList texts;
+    texts.reserve(m_list->topLevelItemCount());
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
+        texts << m_list->topLevelItem(row)->text(column);
+    return texts;
+}
+
 void CConverterDlg::SetCellText(int row, int column, const QString& text) {
     if (QTreeWidgetItem* item = m_list->topLevelItem(row))
         item->setText(column, text);

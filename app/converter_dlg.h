@@ -76,6 +76,7 @@ private:
     // IJobWindow, on the UI thread.
     int RowCount() const override;
     QString CellText(int row, int column) const override;
+    QStringList ColumnTexts(int column) const override;
     void SetStatus(int row, const QString& status, const QString& toolTip) override;
     void SelectRow(int row, bool ensureVisible) override;
     QString OutputDirectory() const override;

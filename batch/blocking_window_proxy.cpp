@@ -23,6 +23,12 @@ QString BlockingWindowProxy::CellText(int row, int column) const {
     return text;
 }
 
+QStringList BlockingWindowProxy::ColumnTexts(int column) const {
+    QStringList texts;
+    Run([&] { texts = m_window.ColumnTexts(column); });
+    return texts;
+}
+
 void BlockingWindowProxy::SetStatus(int row, const QString& status, const QString& toolTip) {
     Run([&] { m_window.SetStatus(row, status, toolTip); });
 }

@@ -1,6 +1,7 @@
 #include "batch/conversion_worker.h"
 
 #include "batch/job_paths.h"
+#include "engine/file_io.h"
 #include "engine/pdf_text_extractor.h"
 
 #include <memory>
@@ -10,6 +11,10 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
     window.SetProgressRange(1, 100);
     const QString outputDirectory = window.OutputDirectory();
     const auto engine = std::make_unique<CPdfTextExtractor>();
+    // Every source of the run, by file identity: no row's text may replace the PDF of another.
+    pagewright::io::FileSet sources;
+    for (const QString& path : window.ColumnTexts(kColumnName))
+        sources.Insert(ToFileSystemPath(path));
 
     if (window.RowCount() > 0) {
         for (int row = 0;; ++row) {
@@ -19,8 +24,10 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
             const QString source = window.CellText(row, kColumnName);
             window.SetStatus(row, kStatusConverting, {});
             const QString target = TargetPathFor(source, outputDirectory);
+            // A row that appeared during the run is a source of it too.
+            sources.Insert(ToFileSystemPath(source));
             std::string reason;
-            if (engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target), &reason))
+            if (engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target), &reason, &sources))
                 window.SetStatus(row, kStatusComplete, {});
             else
                 window.SetStatus(row, kStatusFailed, QString::fromStdString(reason));

@@ -3,6 +3,7 @@
 #include "batch/button_states.h"
 
 #include <QString>
+#include <QStringList>
 
 // The job list's columns and status texts.
 enum JobColumn : int {
@@ -29,6 +30,8 @@ public:
 
     virtual int RowCount() const = 0;
     virtual QString CellText(int row, int column) const = 0;
+    // The text of one column in every row, in row order (one call for the whole list).
+    virtual QStringList ColumnTexts(int column) const = 0;
     // Writes the Status column and the row's tooltip (empty removes it).
     virtual void SetStatus(int row, const QString& status, const QString& toolTip) = 0;
     // Adds the row to the selection (other rows keep theirs) without making it the current row;

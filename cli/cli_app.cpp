@@ -2,20 +2,37 @@
 
 #include "cli/cli_options.h"
 #include "cli/conversion_runner.h"
+#include "cli/terminal_text.h"
 #include "engine/product_version.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <system_error>
 
 namespace pagewright::cli {
 
 namespace {
 
 int UsageError(std::ostream& err, const std::string& message) {
-    err << "pagewright-cli: " << message << "\n"
+    err << "pagewright-cli: " << ForTerminal(message) << "\n"
         << "Try 'pagewright-cli --help' for more information.\n";
     return kExitUsage;
+}
+
+// Writes `text` to standard output; a failed write (a full disk, a closed pipe) is reported and
+// makes the command fail instead of passing unnoticed.
+int PrintResult(const Streams& streams, const std::string& text) {
+    errno = 0;
+    streams.out << text;
+    streams.out.flush();
+    if (streams.out)
+        return kExitConverted;
+    const int error = errno;
+    streams.err << "pagewright-cli: cannot write to standard output: "
+                << (error != 0 ? std::generic_category().message(error) : std::string("write error")) << "\n";
+    return kExitFailed;
 }
 
 } // namespace
@@ -26,14 +43,10 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
     if (!parsed.options)
         return UsageError(err, parsed.error);
     const Options& options = *parsed.options;
-    if (options.action == Action::Help) {
-        streams.out << UsageText();
-        return kExitConverted;
-    }
-    if (options.action == Action::Version) {
-        streams.out << "pagewright-cli " << kProductVersion << "\n";
-        return kExitConverted;
-    }
+    if (options.action == Action::Help)
+        return PrintResult(streams, UsageText());
+    if (options.action == Action::Version)
+        return PrintResult(streams, std::string("pagewright-cli ") + kProductVersion + "\n");
 
     std::error_code ec;
     if (!std::filesystem::is_directory(options.outputDirectory, ec))
@@ -52,21 +65,25 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
             progressShown = false;
         }
         if (!result.converted)
-            err << "pagewright-cli: " << result.source << ": " << result.reason << "\n";
+            err << "pagewright-cli: " << ForTerminal(result.source) << ": " << result.reason << "\n";
         if (showProgress && done < total) {
-            err << "[" << done << "/" << total << "] " << result.source << std::flush;
+            err << "[" << done << "/" << total << "] " << ForTerminal(result.source) << std::flush;
             progressShown = true;
         }
     };
-    const std::vector<FileResult> results =
-        ConvertAll(*sources, options.outputDirectory, options.jobs, report);
+    const RunResult run = ConvertAll(*sources, options.outputDirectory, options.jobs, report);
+    const std::vector<FileResult>& results = run.files;
 
     std::size_t failed = 0;
     for (const FileResult& result : results)
         failed += result.converted ? 0 : 1;
     if (!options.quiet) {
+        if (!run.threadProblem.empty())
+            err << "pagewright-cli: could not start more threads (" << run.threadProblem << "); converted "
+                << run.workers << (run.workers == 1 ? " file" : " files") << " at a time\n";
         err << "pagewright-cli: " << (results.size() - failed) << " of " << results.size()
-            << (results.size() == 1 ? " file" : " files") << " converted into " << options.outputDirectory;
+            << (results.size() == 1 ? " file" : " files") << " converted into "
+            << ForTerminal(options.outputDirectory);
         if (failed > 0)
             err << ", " << failed << " failed";
         err << "\n";

@@ -1,8 +1,10 @@
 #include "cli/cli_options.h"
 
+#include <cerrno>
 #include <charconv>
 #include <fstream>
 #include <istream>
+#include <system_error>
 
 namespace pagewright::cli {
 
@@ -97,14 +99,56 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
 namespace {
 
+// Longer than any path the system takes, so a line cut here still names no file: it fails as a name
+// that is too long instead of filling memory (a list read from a device may never end a line).
+constexpr std::size_t kMaxLine = 64 * 1024;
+
 void ReadList(std::istream& in, std::vector<std::string>& paths) {
     std::string line;
-    while (std::getline(in, line)) {
+    bool ended = true;
+    auto take = [&] {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty())
-            paths.push_back(line);
+            paths.push_back(std::move(line));
+        line.clear();
+    };
+    for (std::istream::int_type c = in.get(); c != std::istream::traits_type::eof(); c = in.get()) {
+        ended = false;
+        if (c == '\n') {
+            take();
+            ended = true;
+        } else if (line.size() < kMaxLine) {
+            line.push_back(static_cast<char>(c));
+        }
     }
+    if (!ended)
+        take();
+}
+
+// Reads a whole list; a read error (a closed standard input, a folder) is an error, never the end.
+bool ReadListReporting(std::istream& in, std::vector<std::string>& paths, std::string& why) {
+    const auto mask = in.exceptions();
+    try {
+        in.exceptions(std::ios::badbit);
+        ReadList(in, paths);
+        in.exceptions(mask);
+    } catch (const std::system_error& e) {
+        in.clear();
+        in.exceptions(mask);
+        why = e.code().category() == std::iostream_category() ? "read error" : e.code().message();
+        return false;
+    } catch (const std::exception&) {
+        in.clear();
+        in.exceptions(mask);
+        why = "read error";
+        return false;
+    }
+    if (in.bad()) {
+        why = "read error";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -117,18 +161,21 @@ std::optional<std::vector<std::string>> ExpandInputs(const std::vector<Input>& i
             paths.push_back(input.path);
             continue;
         }
+        std::string why;
         if (input.path == "-") {
-            ReadList(standardInput, paths);
+            if (!ReadListReporting(standardInput, paths, why)) {
+                error = "cannot read the list from standard input: " + why;
+                return std::nullopt;
+            }
             continue;
         }
         std::ifstream list(input.path, std::ios::binary);
         if (!list) {
-            error = "cannot read the list '" + input.path + "'";
+            error = "cannot read the list '" + input.path + "': " + std::generic_category().message(errno);
             return std::nullopt;
         }
-        ReadList(list, paths);
-        if (list.bad()) {
-            error = "cannot read the list '" + input.path + "'";
+        if (!ReadListReporting(list, paths, why)) {
+            error = "cannot read the list '" + input.path + "': " + why;
             return std::nullopt;
         }
     }

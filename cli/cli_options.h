@@ -36,8 +36,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
 
 // Expands the inputs into the list of source paths, in command-line order. A LIST holds one path a
-// line (a trailing CR is dropped, empty lines are skipped); "-" reads `standardInput`. Returns the
-// paths, or nothing with `error` set when a LIST cannot be read.
+// line (a trailing CR is dropped, empty lines are skipped); "-" reads `standardInput`. Lines are
+// taken byte for byte, a NUL byte included (the conversion of such a line fails), and cut after
+// 64 KiB (such a line names no file either). Returns the paths, or nothing with `error` set when a
+// LIST cannot be opened or a read from it fails: a list that cannot be read is never taken as empty.
 std::optional<std::vector<std::string>> ExpandInputs(const std::vector<Input>& inputs,
                                                      std::istream& standardInput, std::string& error);
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Converts a list of PDFs into an output directory on several threads.
@@ -16,17 +17,29 @@ struct FileResult {
     std::string reason; // why it failed
 };
 
+struct RunResult {
+    std::vector<FileResult> files; // in list order
+    std::size_t workers = 0;       // threads that converted, the calling one included
+    std::string threadProblem;     // why fewer threads than asked for could be started
+};
+
 // Called once per file as soon as it is done, from the worker that converted it; calls never
 // overlap.
 using ProgressCallback = std::function<void(const FileResult& result, std::size_t done, std::size_t total)>;
 
+// Starts one more thread running `work`. Throws std::system_error when the system refuses the
+// thread, as std::jthread's constructor does (the default starter is that constructor).
+using ThreadStarter = std::function<std::jthread(std::function<void()> work)>;
+
 // Converts every source into outputDirectory by the target path rule, `jobs` files at a time
-// (0: one per core). Sources that map to the same target are converted one after the other in
-// list order by the same worker, so the target is never written by two threads at once and ends
-// with the text of the last of them, as a run of one file at a time would. Results come back in
-// list order.
-std::vector<FileResult> ConvertAll(const std::vector<std::string>& sources,
-                                   const std::string& outputDirectory, unsigned jobs,
-                                   const ProgressCallback& progress = {});
+// (0: one per core); the calling thread is one of the workers. When the system refuses a thread,
+// the files are shared among the workers already running, down to the calling thread alone, and
+// `threadProblem` says why. Sources that map to the same target are converted one after the other
+// in list order by the same worker, so the target is never written by two threads at once and ends
+// with the text of the last of them that converted, as a run of one file at a time would. No
+// source of the list is ever written as a target: such a file fails.
+RunResult ConvertAll(const std::vector<std::string>& sources, const std::string& outputDirectory,
+                     unsigned jobs, const ProgressCallback& progress = {},
+                     const ThreadStarter& startThread = {});
 
 } // namespace pagewright::cli

@@ -19,6 +19,13 @@ else()
 endif()
 
 add_library(pagewright_sanitize INTERFACE)
+if(PAGEWRIGHT_SANITIZE AND PAGEWRIGHT_SANITIZE_THREAD)
+    message(FATAL_ERROR "PAGEWRIGHT_SANITIZE and PAGEWRIGHT_SANITIZE_THREAD cannot be combined")
+endif()
+if(PAGEWRIGHT_SANITIZE_THREAD)
+    target_compile_options(pagewright_sanitize INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(pagewright_sanitize INTERFACE -fsanitize=thread)
+endif()
 if(PAGEWRIGHT_SANITIZE)
     target_compile_options(pagewright_sanitize INTERFACE
                            -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

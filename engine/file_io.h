@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 // Binary file access for the engine: files are always opened in binary mode so that no platform
-// translates line ends, and every failure comes back as an errno value.
+// translates line ends, and every failure comes back as an errno value. Only regular files are
+// read and written: a named pipe, a device or a socket could block for ever or never end.
 
 namespace pagewright::io {
 
@@ -22,14 +26,86 @@ UniqueFile OpenFile(const std::filesystem::path& path, const char* mode);
 // shows up here when the last buffer is written).
 int CloseFile(UniqueFile& file);
 
+enum class FileKind { Missing, Regular, Directory, Pipe, Device, Socket, Other };
+
+// "a folder", "a named pipe", "a device", "a socket", "not a file" (for Other).
+const char* DescribeKind(FileKind kind);
+
+// True when the path cannot reach the file system unchanged: it holds a NUL byte, which the system
+// calls would take as its end, so that another file would be named.
+bool HasNulByte(const std::filesystem::path& path);
+
+// Opens a file for binary reading only when it is a regular file (links followed). Never waits: a
+// named pipe is opened without blocking and refused. Returns 0 with `file` set; the errno value of
+// a failed open; or 0 with `file` empty and `kind` telling what else is there.
+int OpenRegularFile(const std::filesystem::path& path, UniqueFile& file, FileKind& kind);
+
 struct FileBytes {
     std::unique_ptr<unsigned char[]> data;
     std::size_t size = 0;
 };
 
-// Reads everything from the current position to the end. Regular files are read in one piece
-// sized from the file; pipes and devices are read until their end. Returns 0 or an errno value
-// (EISDIR for a directory, ENOMEM when the buffer cannot be had).
+// Reads a regular file from the current position to its end, in one piece sized from the file.
+// Returns 0 or an errno value (EISDIR for a directory, ENOMEM when the buffer cannot be had,
+// EINVAL for anything else that is not a regular file).
 int ReadWholeFile(std::FILE* file, FileBytes& out);
+
+// What is at a target path before it is replaced.
+struct TargetInfo {
+    FileKind kind = FileKind::Missing;
+    // The path to replace: the target, or the file a link there leads to.
+    std::filesystem::path path;
+    // The permission bits and owner of an existing file, for its replacement.
+    std::optional<unsigned> mode;
+    std::optional<std::pair<unsigned, unsigned>> owner;
+    bool writable = true; // false: an existing file that this process may not write
+};
+int InspectTarget(const std::filesystem::path& target, TargetInfo& info);
+
+// A file written under a temporary name in the folder of its target and put in place of the target
+// by one rename, only when Commit() succeeds. Until then the target stays exactly as it was; a file
+// that is not committed is removed. On Linux the file has no name at all until Commit, so even a
+// process that is killed leaves nothing behind.
+class ReplacementFile {
+public:
+    enum class Naming { Auto, Named };
+
+    ReplacementFile() = default;
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Creates the file beside `info.path`, with the permission bits (and, where the process may,
+    // the owner) of the file it will replace, or those of a new file. `Named` always gives it a
+    // name at once. Returns 0 or an errno value.
+    int Create(const TargetInfo& info, Naming naming = Naming::Auto);
+    std::FILE* File() const { return m_file.get(); }
+    // Flushes and closes the file and renames it over the target. Returns 0, or an errno value
+    // after which the temporary is gone and the target untouched.
+    int Commit();
+
+private:
+    void Discard();
+
+    UniqueFile m_file;
+    std::filesystem::path m_target;
+    std::filesystem::path m_tempPath; // empty while the file has no name
+};
+
+// The files that a set of paths name, compared by identity (device and file number): every path
+// that leads to one of them, through links or "..", is found. Paths that name nothing are left out.
+class FileSet {
+public:
+    void Insert(const std::filesystem::path& path);
+    bool Contains(const std::filesystem::path& path) const;
+    bool Empty() const { return m_ids.empty(); }
+
+private:
+#ifdef _WIN32
+    std::vector<std::filesystem::path> m_ids;
+#else
+    std::vector<std::pair<unsigned long long, unsigned long long>> m_ids; // sorted (device, inode)
+#endif
+};
 
 } // namespace pagewright::io

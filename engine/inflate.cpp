@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
 #include "engine/deflate_rules.h"
@@ -12,6 +14,18 @@
 namespace pagewright::decode {
 
 namespace {
+
+// How much room a stream gets first: a small limit whole; else four times its length (content
+// streams of text mostly fit), or all the buffer already has; never more than the limit.
+std::size_t FirstRoom(std::size_t capacity, std::size_t length, std::size_t limit, std::size_t wholeUpTo) {
+    const std::size_t guess = limit <= wholeUpTo || length > limit / 4 ? limit : length * 4;
+    return std::min(limit, std::max(capacity, guess));
+}
+
+// The room after `room` ran out: twice as much, up to the limit.
+std::size_t NextRoom(std::size_t room, std::size_t limit) {
+    return room >= limit / 2 ? limit : std::max<std::size_t>(room * 2, 64);
+}
 
 // One Z_FINISH call over the whole buffers, fed in pieces where they pass the 32-bit counters.
 int InflateFinish(z_stream& zs, const unsigned char* data, std::size_t length, unsigned char* out,
@@ -38,6 +52,50 @@ int InflateFinish(z_stream& zs, const unsigned char* data, std::size_t length, u
             break;
     }
     produced = capacity - outLeft;
+    return ret;
+}
+
+// The same decision as InflateFinish with `limit` bytes of output, into a buffer that grows as the
+// output fills it. zlib keeps what it needs of the output in its own window, so the buffer may move
+// between calls; running out of output space (Z_BUF_ERROR) is not final while room can be added.
+int InflateGrowing(z_stream& zs, const unsigned char* data, std::size_t length, InflateBuffer& out,
+                   std::size_t limit, std::size_t wholeUpTo, std::size_t& produced) {
+    constexpr std::size_t kMaxPiece = UINT_MAX;
+    produced = 0;
+    std::size_t room = FirstRoom(out.Capacity(), length, limit, wholeUpTo);
+    if (room > out.Capacity() || out.Capacity() == 0) {
+        if (!out.Grow(room, 0))
+            return Z_MEM_ERROR;
+    }
+    std::size_t inLeft = length;
+    std::size_t done = 0;
+    int ret = Z_OK;
+    for (;;) {
+        const auto inPiece = static_cast<uInt>(std::min(inLeft, kMaxPiece));
+        const auto outPiece = static_cast<uInt>(std::min(room - done, kMaxPiece));
+        zs.next_in = const_cast<Bytef*>(data + (length - inLeft));
+        zs.avail_in = inPiece;
+        zs.next_out = out.Data() + done;
+        zs.avail_out = outPiece;
+        ret = inflate(&zs, Z_FINISH);
+        inLeft -= inPiece - zs.avail_in;
+        done += outPiece - zs.avail_out;
+        if (ret != Z_BUF_ERROR)
+            break;
+        const bool moreIn = zs.avail_in == 0 && inLeft > 0;
+        const bool outFull = zs.avail_out == 0;
+        if (outFull && done == room && room < limit) {
+            room = NextRoom(room, limit);
+            if (room > out.Capacity() && !out.Grow(room, done)) {
+                ret = Z_MEM_ERROR;
+                break;
+            }
+            continue;
+        }
+        if (!moreIn && !(outFull && done < room))
+            break;
+    }
+    produced = done;
     return ret;
 }
 
@@ -69,8 +127,34 @@ ZlibInflater::~ZlibInflater() {
         inflateEnd(&m_zs);
 }
 
-InflateResult ZlibInflater::Inflate(const unsigned char* data, std::size_t length, unsigned char* out,
-                                    std::size_t capacity, std::size_t& produced) {
+bool InflateBuffer::Grow(std::size_t capacity, std::size_t keep) {
+    capacity = std::max<std::size_t>(capacity, 1);
+    if (capacity > SIZE_MAX - m_front)
+        return false;
+    keep = std::min(keep, m_capacity);
+    unsigned char* data = nullptr;
+    if (keep > 0) {
+        // realloc keeps the bytes; a large block moves by remapping its pages rather than copying.
+        data = static_cast<unsigned char*>(std::realloc(m_data.get(), m_front + capacity));
+        if (!data)
+            return false;
+        static_cast<void>(m_data.release());
+    } else {
+        // Nothing to keep: let the old block go first, so the two are never held at once.
+        m_data.reset();
+        m_capacity = 0;
+        data = static_cast<unsigned char*>(std::malloc(m_front + capacity));
+        if (!data)
+            return false;
+        std::memset(data, m_fill, m_front);
+    }
+    m_data.reset(data);
+    m_capacity = capacity;
+    return true;
+}
+
+InflateResult ZlibInflater::Inflate(const unsigned char* data, std::size_t length, InflateBuffer& out,
+                                    std::size_t limit, std::size_t& produced) {
     produced = 0;
     // inflateReset is inflateEnd plus inflateInit without giving the state back to the allocator.
     if (m_ready) {
@@ -85,7 +169,7 @@ InflateResult ZlibInflater::Inflate(const unsigned char* data, std::size_t lengt
         }
         m_ready = true;
     }
-    return Classify(InflateFinish(m_zs, data, length, out, capacity, produced));
+    return Classify(InflateGrowing(m_zs, data, length, out, limit, m_wholeLimitUpTo, produced));
 }
 
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
@@ -95,8 +179,8 @@ LibdeflateInflater::~LibdeflateInflater() {
         libdeflate_free_decompressor(m_decompressor);
 }
 
-InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t length, unsigned char* out,
-                                          std::size_t capacity, std::size_t& produced) {
+InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t length, InflateBuffer& out,
+                                          std::size_t limit, std::size_t& produced) {
     produced = 0;
     // zlib's verdict on the header, which needs nothing but its two bytes: Z_BUF_ERROR without
     // them, Z_DATA_ERROR for bad check bits, another method or a window over 32 KiB.
@@ -111,10 +195,22 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
         if (!m_decompressor)
             return InflateResult::NoMemory;
     }
+    std::size_t room = FirstRoom(out.Capacity(), length, limit, m_wholeLimitUpTo);
+    if ((room > out.Capacity() || out.Capacity() == 0) && !out.Grow(room, 0))
+        return InflateResult::NoMemory;
     std::size_t used = 0;
     std::size_t inflated = 0;
-    const libdeflate_result result =
-        libdeflate_zlib_decompress_ex(m_decompressor, data, length, out, capacity, &used, &inflated);
+    libdeflate_result result;
+    for (;;) {
+        result =
+            libdeflate_zlib_decompress_ex(m_decompressor, data, length, out.Data(), room, &used, &inflated);
+        if (result != LIBDEFLATE_INSUFFICIENT_SPACE || room >= limit)
+            break;
+        // Every retry inflates the stream again from its start: one retry, into the whole limit.
+        room = limit;
+        if (room > out.Capacity() && !out.Grow(room, 0))
+            return InflateResult::NoMemory;
+    }
     if (result == LIBDEFLATE_SUCCESS && FollowsZlibRules(data, length)) {
         produced = inflated;
         return InflateResult::Ok;
@@ -124,7 +220,7 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
     // letting zlib fill ten times the data's length first.
     if (result == LIBDEFLATE_INSUFFICIENT_SPACE && FollowsZlibRules(data, length))
         return InflateResult::Skipped;
-    return m_zlib.Inflate(data, length, out, capacity, produced);
+    return m_zlib.Inflate(data, length, out, limit, produced);
 }
 
 #endif

@@ -1,15 +1,23 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
+#include <memory>
 
 #include <zlib.h>
 
-// Inflating one stream's data as zlib data into a buffer of fixed size.
+// Inflating one stream's data as zlib data into at most a given number of bytes.
 //
 // The reference is zlib's inflate: inflateInit (zlib header and Adler-32 trailer, window bits 15),
-// one inflate call with Z_FINISH into the whole buffer, inflateEnd. A stream is taken when that call
-// returns Z_STREAM_END, or Z_NEED_DICT for a stream that asks for a preset dictionary (nothing is
-// inflated then); any other result skips it. Bytes after the end of the zlib stream are ignored.
+// one inflate call with Z_FINISH into a buffer of the whole limit, inflateEnd. A stream is taken when
+// that call returns Z_STREAM_END, or Z_NEED_DICT for a stream that asks for a preset dictionary
+// (nothing is inflated then); any other result skips it. Bytes after the end of the zlib stream are
+// ignored.
+//
+// The stream loop's inflaters decide exactly as that call does, but they take memory only as the
+// data needs it: above a small limit, the output buffer starts at four times the data's length and
+// grows, up to the limit, while the stream is still inflating. A stream that needs more than the
+// limit is skipped once the limit is reached, as the reference skips it.
 
 struct libdeflate_decompressor;
 
@@ -17,25 +25,58 @@ namespace pagewright::decode {
 
 enum class InflateResult { Ok, Skipped, NoMemory };
 
+// Limits up to this many bytes are given whole at once: so little memory is not worth a second
+// inflation of the stream (libdeflate cannot continue where it ran out of room).
+inline constexpr std::size_t kWholeLimitUpTo = 1 << 20;
+
+// Room for one stream's inflated bytes, grown on demand and kept from one stream to the next.
+// `front` bytes before the output are set to `fill` and stay so through every growth (the scanner
+// reads them as the look-back of the stream's first bytes).
+class InflateBuffer {
+public:
+    explicit InflateBuffer(std::size_t front = 0, unsigned char fill = 0) : m_front(front), m_fill(fill) {}
+
+    // The output area; null before the first Grow.
+    unsigned char* Data() { return m_data ? m_data.get() + m_front : nullptr; }
+    // The front bytes, followed by the output.
+    const unsigned char* Front() const { return m_data.get(); }
+    std::size_t Capacity() const { return m_capacity; }
+
+    // Makes room for at least `capacity` output bytes (never less than one), keeping the first `keep`
+    // of the bytes already there. False when the memory cannot be had; the buffer stays as it was.
+    bool Grow(std::size_t capacity, std::size_t keep);
+
+private:
+    struct Free {
+        void operator()(unsigned char* p) const { std::free(p); }
+    };
+    std::unique_ptr<unsigned char, Free> m_data;
+    std::size_t m_front;
+    unsigned char m_fill;
+    std::size_t m_capacity = 0;
+};
+
 // The reference, call for call: data[0, length) into out[0, capacity). The library's 32-bit
 // counters are fed in pieces for buffers beyond their range, which gives the same result as one
 // call. `produced` is what the stream inflated to.
 InflateResult InflateWhole(const unsigned char* data, std::size_t length, unsigned char* out,
                            std::size_t capacity, std::size_t& produced);
 
-// zlib with its state kept from one stream to the next (reset, not rebuilt): the same results as
-// InflateWhole.
+// zlib with its state kept from one stream to the next (reset, not rebuilt): the same results and the
+// same bytes as InflateWhole with `limit` as its capacity, inflated into `out` from its start.
 class ZlibInflater {
 public:
-    ZlibInflater() = default;
+    // `wholeLimitUpTo`: see kWholeLimitUpTo (0: the buffer grows from the start, for tests).
+    explicit ZlibInflater(std::size_t wholeLimitUpTo = kWholeLimitUpTo) : m_wholeLimitUpTo(wholeLimitUpTo) {}
     ~ZlibInflater();
     ZlibInflater(const ZlibInflater&) = delete;
     ZlibInflater& operator=(const ZlibInflater&) = delete;
 
-    InflateResult Inflate(const unsigned char* data, std::size_t length, unsigned char* out,
-                          std::size_t capacity, std::size_t& produced);
+    InflateResult Inflate(const unsigned char* data, std::size_t length, InflateBuffer& out,
+                          std::size_t limit, std::size_t& produced);
 
 private:
+    std::size_t m_wholeLimitUpTo;
     z_stream m_zs{};
     bool m_ready = false;
 };
@@ -46,19 +87,23 @@ private:
 //
 // A stream is taken from libdeflate only when libdeflate inflated it and the deflate data follows
 // zlib's rules (FollowsZlibRules); it is skipped at once when its header is one zlib refuses, or
-// when it follows zlib's rules but does not fit. Everything else (a preset dictionary, data
-// libdeflate refuses, data zlib's rules may refuse) is inflated again by zlib, whose result stands.
+// when it follows zlib's rules but does not fit within the limit. libdeflate cannot continue where
+// it ran out of room: a stream that outgrows its first room is inflated again into the whole limit.
+// Everything else (a preset dictionary, data libdeflate refuses, data zlib's rules may refuse) is inflated
+// again by zlib, whose result stands.
 class LibdeflateInflater {
 public:
-    LibdeflateInflater() = default;
+    explicit LibdeflateInflater(std::size_t wholeLimitUpTo = kWholeLimitUpTo)
+        : m_wholeLimitUpTo(wholeLimitUpTo), m_zlib(wholeLimitUpTo) {}
     ~LibdeflateInflater();
     LibdeflateInflater(const LibdeflateInflater&) = delete;
     LibdeflateInflater& operator=(const LibdeflateInflater&) = delete;
 
-    InflateResult Inflate(const unsigned char* data, std::size_t length, unsigned char* out,
-                          std::size_t capacity, std::size_t& produced);
+    InflateResult Inflate(const unsigned char* data, std::size_t length, InflateBuffer& out,
+                          std::size_t limit, std::size_t& produced);
 
 private:
+    std::size_t m_wholeLimitUpTo;
     libdeflate_decompressor* m_decompressor = nullptr;
     ZlibInflater m_zlib;
 };

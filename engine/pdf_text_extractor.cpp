@@ -67,28 +67,48 @@ bool CPdfTextExtractor::ConvertBytes(const unsigned char* data, std::size_t size
 }
 
 bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                                    std::string* reason) const {
-    using pagewright::io::UniqueFile;
+                                    std::string* reason, const pagewright::io::FileSet* keep) const {
+    namespace io = pagewright::io;
+    if (io::HasNulByte(source) || io::HasNulByte(target)) {
+        SetReason(reason, "the file name holds a NUL byte");
+        return false;
+    }
     if (IsSameFile(source, target)) {
         SetReason(reason, "the text file would overwrite the PDF itself");
         return false;
     }
-
-    // The target is created or emptied before the source is looked at, so a failed conversion
-    // never leaves an earlier text behind that could be taken for this one's.
-    UniqueFile out = pagewright::io::OpenFile(target, "wb");
-    if (!out) {
-        SetReason(reason, "cannot create the text file: " + ErrorText(errno));
+    if (keep && keep->Contains(target)) {
+        SetReason(reason, "the text file would overwrite a PDF of this run");
         return false;
     }
-    UniqueFile in = pagewright::io::OpenFile(source, "rb");
+
+    io::UniqueFile in;
+    io::FileKind sourceKind = io::FileKind::Missing;
+    if (const int error = io::OpenRegularFile(source, in, sourceKind); error != 0) {
+        SetReason(reason, "cannot open the PDF: " + ErrorText(error));
+        return false;
+    }
     if (!in) {
-        SetReason(reason, "cannot open the PDF: " + ErrorText(errno));
+        SetReason(reason, std::string("the PDF is ") + io::DescribeKind(sourceKind) + ", not a regular file");
+        return false;
+    }
+    io::TargetInfo place;
+    if (const int error = io::InspectTarget(target, place); error != 0) {
+        SetReason(reason, "cannot create the text file: " + ErrorText(error));
+        return false;
+    }
+    if (place.kind != io::FileKind::Missing && place.kind != io::FileKind::Regular) {
+        SetReason(reason,
+                  std::string("the text file is ") + io::DescribeKind(place.kind) + ", not a regular file");
+        return false;
+    }
+    if (!place.writable) {
+        SetReason(reason, "cannot write the text file: " + ErrorText(EACCES));
         return false;
     }
 
-    pagewright::io::FileBytes bytes;
-    const int readError = pagewright::io::ReadWholeFile(in.get(), bytes);
+    io::FileBytes bytes;
+    const int readError = io::ReadWholeFile(in.get(), bytes);
     in.reset();
     if (readError == ENOMEM) {
         SetReason(reason, "not enough memory to read the PDF");
@@ -99,23 +119,29 @@ bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const s
         return false;
     }
 
+    io::ReplacementFile out;
+    if (const int error = out.Create(place); error != 0) {
+        SetReason(reason, "cannot create the text file: " + ErrorText(error));
+        return false;
+    }
     bool converted = true;
     int writeError = 0;
     {
-        FileSink sink(out.get());
+        FileSink sink(out.File());
         converted = pagewright::decode::ConvertStreams(bytes.data.get(), bytes.size, sink);
         if (!sink.Flush())
             writeError = sink.Error();
     }
     bytes = {};
-    if (writeError == 0)
-        writeError = pagewright::io::CloseFile(out);
-    if (writeError != 0) {
-        SetReason(reason, "cannot write the text file: " + ErrorText(writeError));
+    if (!converted) {
+        // The text is incomplete: the replacement is dropped and the target stays as it was.
+        SetReason(reason, "not enough memory to inflate a stream");
         return false;
     }
-    if (!converted) {
-        SetReason(reason, "not enough memory to inflate a stream");
+    if (writeError == 0)
+        writeError = out.Commit();
+    if (writeError != 0) {
+        SetReason(reason, "cannot write the text file: " + ErrorText(writeError));
         return false;
     }
     return true;

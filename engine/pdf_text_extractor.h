@@ -5,6 +5,10 @@
 #include <filesystem>
 #include <string>
 
+namespace pagewright::io {
+class FileSet;
+}
+
 // The text extraction engine. It does not parse the PDF object structure: it finds every
 // `stream` ... `endstream` pair by byte search, inflates each as zlib data into a buffer of ten
 // times its length, and scans what inflates cleanly for text objects, string literals and the
@@ -17,15 +21,21 @@ public:
     CPdfTextExtractor();
     virtual ~CPdfTextExtractor();
 
-    // Converts the PDF at `source` into the text file at `target`. The target is created or
-    // emptied first, then filled with the text of every stream in file order. Returns true when
-    // the whole text was written, including a PDF that has no extractable text (empty target).
-    // Returns false, with a short reason in `reason` when it is given, when the source cannot be
-    // opened or read, the target cannot be created or written (a full disk included), memory
-    // cannot be had, or the target names the source file itself; in that last case nothing is
-    // touched. Never throws.
+    // Converts the PDF at `source` into the text file at `target`: the text of every stream, in
+    // file order. The text is written under a temporary name beside the target and takes the
+    // target's place only once it is complete, so the target holds either its earlier contents or
+    // the whole new text, never part of it. Returns true when the whole text was written, including
+    // a PDF that has no extractable text (empty target).
+    //
+    // Returns false, with a short reason in `reason` when it is given, and leaves the target exactly
+    // as it was (or absent) when: a path holds a NUL byte; the target names the source itself or a
+    // file in `keep` (the other sources of the same run), by identity, through links; the source or
+    // an existing target is not a regular file (a folder, named pipe, device or socket, refused
+    // before anything is read or written); the source cannot be opened or read; the text file
+    // cannot be created, written or put in place (a full disk included); or memory cannot be had.
+    // Never throws.
     bool ConvertFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                     std::string* reason = nullptr) const;
+                     std::string* reason = nullptr, const pagewright::io::FileSet* keep = nullptr) const;
 
     // The stream loop of ConvertFile over a PDF already in memory: appends the text of every
     // stream of `data` to `out`. Returns false only when memory for a stream cannot be had (the

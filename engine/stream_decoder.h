@@ -6,12 +6,10 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <new>
 
 // The stream loop of CPdfTextExtractor: finds each `stream` ... `endstream` pair by byte search,
-// inflates the bytes between them in one step into ten times their length, and scans what
-// inflated cleanly.
+// inflates the bytes between them into at most ten times their length, and scans what inflated
+// cleanly.
 
 namespace pagewright::decode {
 
@@ -59,37 +57,27 @@ template <typename Visit> bool ForEachStream(const unsigned char* data, std::siz
 }
 
 // Runs the loop over a whole file in memory, handing each cleanly inflated stream to the scanner.
-// Returns false when a stream's output buffer could not be had; the text of the streams before it
-// has been written.
+// Returns false when memory for a stream's output could not be had; the text of the streams before
+// it has been written.
 template <typename Sink> bool ConvertStreams(const unsigned char* data, std::size_t size, Sink& out) {
     // Scanned output needs the 15 bytes in front of the stream to read as spaces; the output buffer
     // carries them, so the scanner can run on it in place.
     constexpr std::size_t kPad = 15;
-    // One output buffer serves every stream of the file. It grows to the largest 10 x L seen and is
-    // never shrunk: fresh memory per stream costs page faults on every byte inflated into it.
-    std::unique_ptr<unsigned char[]> buffer;
-    std::size_t bufferCapacity = 0;
+    // One output buffer serves every stream of the file. It grows as the streams need it, up to ten
+    // times the length of the largest, and is never shrunk: fresh memory per stream costs page faults
+    // on every byte inflated into it.
+    InflateBuffer buffer(kPad, ' ');
     Inflater inflater;
     return ForEachStream(data, size, [&](const unsigned char* bytes, std::size_t length) {
         if (length > (std::numeric_limits<std::size_t>::max() - kPad) / 10)
             return false;
-        const std::size_t capacity = length * 10;
-        if (capacity > bufferCapacity) {
-            buffer.reset();
-            bufferCapacity = 0;
-            buffer.reset(new (std::nothrow) unsigned char[kPad + capacity]);
-            if (!buffer)
-                return false;
-            bufferCapacity = capacity;
-            std::memset(buffer.get(), ' ', kPad);
-        }
         std::size_t produced = 0;
-        const InflateResult result = inflater.Inflate(bytes, length, buffer.get() + kPad, capacity, produced);
+        const InflateResult result = inflater.Inflate(bytes, length, buffer, length * 10, produced);
         if (result == InflateResult::NoMemory)
             return false;
         if (result == InflateResult::Ok && produced > 0) {
             scan::ScanState st;
-            scan::ScanRange(buffer.get(), kPad, kPad + produced, st, out);
+            scan::ScanRange(buffer.Front(), kPad, kPad + produced, st, out);
         }
         return true;
     });

@@ -5,10 +5,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 
 #include <optional>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -24,13 +32,33 @@ QString CutForReading(const QString& value) {
     return value.left(length);
 }
 
-// The whole file; empty for a missing file; nothing when the file exists but cannot be read.
+// How long a write waits for another process's write to the same file before it gives up.
+constexpr int kLockWaitMs = 5000;
+
+// The whole file; empty for a missing file; nothing when the file exists but cannot be read, or is
+// not a regular file (a named pipe would block the reader until some writer came along).
 std::optional<QByteArray> ReadWholeFile(const QString& path) {
-    QFile file(path);
-    if (!file.exists())
+    QFile file;
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
         return QByteArray();
+    if (!info.isFile())
+        return std::nullopt;
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+#endif
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
@@ -51,6 +79,18 @@ QString CIniProfileStore::ReadString(const QString& section, const QString& key,
 }
 
 bool CIniProfileStore::WriteString(const QString& section, const QString& key, const QString& value) {
+    // Names and values that can never be stored are refused before anything is created.
+    if (!ini::WithValue(QByteArray(), section, key, value))
+        return false;
+    const QString folder = QFileInfo(m_filePath).absolutePath();
+    if (!QDir().mkpath(folder))
+        return false;
+    // Read, change and replace as one step among all processes that write this file: without the
+    // lock, two writers that read the same old file would each drop the other's key.
+    QLockFile lock(m_filePath + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs))
+        return false;
+
     const std::optional<QByteArray> text = ReadWholeFile(m_filePath);
     if (!text)
         return false;
@@ -60,9 +100,6 @@ bool CIniProfileStore::WriteString(const QString& section, const QString& key, c
     if (*updated == *text && QFileInfo::exists(m_filePath))
         return true;
 
-    const QString folder = QFileInfo(m_filePath).absolutePath();
-    if (!QDir().mkpath(folder))
-        return false;
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -148,10 +148,10 @@ bool CanStore(const QString& section, const QString& key, const QString& value) 
     return !s.contains(u']') && !k.contains(u'=') && !k.startsWith(u'[') && !k.startsWith(u';');
 }
 
-std::optional<QByteArray> WithValue(const QByteArray& text, const QString& section, const QString& key,
-                                    const QString& value) {
-    if (!CanStore(section, key, value))
-        return std::nullopt;
+namespace {
+
+QByteArray UpdatedText(const QByteArray& text, const QString& section, const QString& key,
+                       const QString& value) {
     const QString sectionName = Trimmed(section);
     const QString keyName = Trimmed(key);
     const std::vector<Line> lines = SplitLines(text);
@@ -178,6 +178,20 @@ std::optional<QByteArray> WithValue(const QByteArray& text, const QString& secti
     if (!out.isEmpty() && !out.endsWith('\n'))
         out += eol;
     out += '[' + sectionName.toUtf8() + ']' + eol + keyLine;
+    return out;
+}
+
+} // namespace
+
+std::optional<QByteArray> WithValue(const QByteArray& text, const QString& section, const QString& key,
+                                    const QString& value) {
+    if (!CanStore(section, key, value))
+        return std::nullopt;
+    QByteArray out = UpdatedText(text, section, key, value);
+    // What the reading would change is not written: a leading U+FEFF (taken for a byte order mark),
+    // blanks around the value, text that is not valid Unicode.
+    if (FindValue(out, section, key) != value)
+        return std::nullopt;
     return out;
 }
 

@@ -27,7 +27,9 @@ bool CanStore(const QString& section, const QString& key, const QString& value);
 // `text` with the key set to `value`. The key's line is rewritten in place with its line ending kept;
 // a missing key is added after the last non-blank line of its section; a missing section is added at
 // the end together with the key. New lines use the file's first line ending (LF when it has none).
-// Every other byte stays as it was. Nothing when CanStore() refuses the names or the value.
+// Every other byte stays as it was. Nothing when CanStore() refuses the names or the value, or when
+// the key would not read back from the result with exactly this value (FindValue): a name or value
+// that starts with U+FEFF, a value with blanks around it, text that is not valid Unicode.
 std::optional<QByteArray> WithValue(const QByteArray& text, const QString& section, const QString& key,
                                     const QString& value);
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds Pagewright with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Builds Pagewright with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test; the
+# engine and the command-line tool also under ThreadSanitizer.
 # Installs what a fresh Debian 12 machine lacks. Usage: scripts/test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev fonts-dejavu-core
+# util-linux (setpriv, prlimit): hostile cases run as an unprivileged user under a process limit.
+ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev fonts-dejavu-core util-linux
 # Number reading is tested under a locale with a decimal comma.
 ensure_locale de_DE.UTF-8
 
@@ -31,7 +33,19 @@ cmake -S . -B "$libdeflate_build" -G Ninja \
     -DPAGEWRIGHT_INFLATE=libdeflate
 cmake --build "$libdeflate_build" --parallel "$(nproc)"
 
+# The engine and the CLI once more under ThreadSanitizer (without Qt): the parallel runner, its
+# progress reports and the engine shared by its threads.
+tsan_build=build/test-tsan
+cmake -S . -B "$tsan_build" -G Ninja \
+    -DCMAKE_BUILD_TYPE=Debug \
+    -DPAGEWRIGHT_SANITIZE_THREAD=ON \
+    -DPAGEWRIGHT_WERROR=ON \
+    -DPAGEWRIGHT_BUILD_GUI=OFF
+cmake --build "$tsan_build" --parallel "$(nproc)"
+
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+ctest --test-dir "$tsan_build" --output-on-failure --parallel "$(nproc)"
 ctest --test-dir "$libdeflate_build" --output-on-failure --parallel "$(nproc)"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"

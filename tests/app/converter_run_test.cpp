@@ -3,6 +3,12 @@
 #include "engine/pdf_text_extractor.h"
 
 #include <QLineEdit>
+#include <QTimer>
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -138,6 +144,151 @@ TEST_F(ConverterRun, DestroyingTheWindowDuringARunDoesNotCrash) {
             EXPECT_EQ(ReadBytes(text), "d" + std::to_string(i) + "\r\n");
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+using ConverterFaults = DialogTest;
+
+TEST_F(ConverterFaults, AFileOfTheListIsNeverWrittenAsAnotherRowsText) {
+    // A text file added as if it were a PDF, and a PDF whose text would go to that very file.
+    WriteBytes(m_dir / "out" / "b.txt", "earlier text");
+    std::filesystem::create_directory(m_dir / "e");
+    WriteBytes(m_dir / "e" / "b.pdf", pagewright::pdfgen::MakePdf({"BT (new) Tj ET Q"}));
+    Add({Q(m_dir / "out" / "b.txt"), Q(m_dir / "e" / "b.pdf")});
+    ASSERT_EQ(List()->topLevelItemCount(), 2);
+    QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
+    EXPECT_EQ(Cell(0, kColumnStatus), "Failed");
+    EXPECT_EQ(Cell(1, kColumnStatus), "Failed");
+    EXPECT_EQ(List()->topLevelItem(1)->toolTip(kColumnStatus),
+              "the text file would overwrite a PDF of this run");
+    EXPECT_EQ(ReadBytes(m_dir / "out" / "b.txt"), "earlier text");
+}
+
+TEST_F(ConverterFaults, OutputFolderRemovedDuringTheRunFailsItsRowsAndTheRunGoesOn) {
+    QStringList files;
+    for (int i = 0; i < 6; ++i)
+        files << Pdf("r" + std::to_string(i));
+    Add(files);
+    QObject::connect(List()->model(), &QAbstractItemModel::dataChanged, [&](const QModelIndex& from) {
+        if (from.column() != kColumnStatus || from.data().toString() != "Converting")
+            return;
+        if (from.row() == 1)
+            std::filesystem::remove_all(m_dir / "out");
+        if (from.row() == 4)
+            std::filesystem::create_directory(m_dir / "out");
+    });
+    QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
+    const QStringList expected = {"Complete", "Failed", "Failed", "Failed", "Complete", "Complete"};
+    for (int row = 0; row < 6; ++row)
+        EXPECT_EQ(Cell(row, kColumnStatus), expected[row]) << row;
+    EXPECT_TRUE(List()->topLevelItem(2)->toolTip(kColumnStatus).startsWith("cannot create the text file"));
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir / "out"))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"r4.txt", "r5.txt"}))
+        << "the folder made again holds the later rows only";
+}
+
+// Stop, No to Stop, the close box, Escape and destroying the window, each at a random moment of a
+// run (before the worker starts, inside a file, between files, after the end): never a crash or a
+// hang, and every text file in the folder is either absent or complete.
+TEST_F(ConverterFaults, StopAndCloseAtRandomMomentsLeaveNoPartialFile) {
+    std::mt19937 rng(20240611);
+    constexpr int kFiles = 4;
+    std::vector<std::string> texts;
+    QStringList files;
+    for (int i = 0; i < kFiles; ++i) {
+        // Pages enough for several writes per file, so that a cut file would show.
+        std::vector<std::string> pages;
+        std::string text;
+        for (int p = 0; p < 150; ++p) {
+            const std::string line =
+                "file " + std::to_string(i) + " page " + std::to_string(p) + std::string(400, 'x');
+            pages.push_back("BT 0 -12 Td (" + line + ") Tj ET Q");
+            text += "\r\n" + line;
+        }
+        const auto path = m_dir / ("big" + std::to_string(i) + ".pdf");
+        WriteBytes(path, pagewright::pdfgen::MakePdf(pages));
+        files << Q(path);
+        const CPdfTextExtractor engine;
+        ASSERT_TRUE(engine.ConvertFile(path, m_dir / "reference.txt"));
+        texts.push_back(ReadBytes(m_dir / "reference.txt"));
+    }
+    enum Action { Stop, StopAnsweredNo, CloseBox, Escape, Destroy, kActions };
+    int counts[kActions] = {};
+    for (int run = 0; run < 100; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        m_dlg = std::make_unique<CConverterDlg>(
+            PlatformServices{m_prompts, m_shell, m_browser, m_profile, m_directories});
+        m_dlg->show();
+        Add(files);
+        const auto action = static_cast<Action>(rng() % kActions);
+        ++counts[action];
+        bool acted = false;
+        const auto act = [&, action] {
+            acted = true;
+            switch (action) {
+            case StopAnsweredNo:
+                m_prompts.answers.push_back(PromptAnswer::No);
+                [[fallthrough]];
+            case Stop:
+                if (Button(IDC_STOP)->isEnabled())
+                    QTest::mouseClick(Button(IDC_STOP), Qt::LeftButton);
+                break;
+            case CloseBox:
+                m_dlg->close();
+                break;
+            case Escape:
+                QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
+                break;
+            case Destroy:
+                m_dlg.reset();
+                break;
+            case kActions:
+                break;
+            }
+        };
+        // The moment: at a random status change of the run, while the worker waits for it to be
+        // shown or just after; or after a random delay. The window is destroyed from a timer only,
+        // as the program destroys it outside any event handler of its own.
+        const int moment = static_cast<int>(rng() % (4 * kFiles + 12));
+        int changes = 0;
+        if (moment < 4 * kFiles && action != Destroy) {
+            QObject::connect(List()->model(), &QAbstractItemModel::dataChanged, m_dlg.get(),
+                             [&, moment](const QModelIndex& from) {
+                                 if (from.column() != kColumnStatus || changes++ != moment % (2 * kFiles))
+                                     return;
+                                 if (moment < 2 * kFiles)
+                                     act();
+                                 else
+                                     QTimer::singleShot(0, act);
+                             });
+        } else {
+            QTimer::singleShot(moment % 12, act);
+        }
+        QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return acted && (!m_dlg || !m_dlg->Batch().IsRunning()); }))
+            << "the run did not end (action " << action << ", moment " << moment << ")";
+        m_prompts.answers.clear();
+        if (m_dlg) {
+            for (int row = 0; row < kFiles; ++row)
+                EXPECT_NE(Cell(row, kColumnStatus), "Converting") << row;
+        }
+        m_dlg.reset();
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir / "out")) {
+            const std::string name = entry.path().filename().string();
+            const auto number = name.size() == 8 && name.starts_with("big") ? name[3] - '0' : -1;
+            ASSERT_TRUE(number >= 0 && number < kFiles && name.ends_with(".txt")) << "stray file " << name;
+            ASSERT_TRUE(SameBytes(ReadBytes(entry.path()), texts[static_cast<std::size_t>(number)])) << name;
+        }
+    }
+    for (int a = 0; a < kActions; ++a)
+        EXPECT_GT(counts[a], 0) << "action " << a << " never tried";
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include "cli/cli_options.h"
+#include "cli/terminal_text.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "tests/support/file_utils.h"
@@ -92,12 +95,66 @@ TEST(CliOptions, ListsExpandInCommandLineOrder) {
                                                 "from stdin.pdf", "second.pdf", "last.pdf"}));
 }
 
-TEST(CliOptions, UnreadableListIsAnError) {
-    TempDir dir;
-    std::istringstream in;
+TEST(CliOptions, AnEndlessListLineIsCut) {
+    std::istringstream in("ok.pdf\n" + std::string(200000, 'y'));
     std::string error;
-    EXPECT_FALSE(ExpandInputs({{(dir / "none.txt").string(), true}}, in, error));
-    EXPECT_NE(error.find("none.txt"), std::string::npos);
+    const auto paths = ExpandInputs({{"-", true}}, in, error);
+    ASSERT_TRUE(paths) << error;
+    ASSERT_EQ(paths->size(), 2u);
+    EXPECT_EQ((*paths)[0], "ok.pdf");
+    EXPECT_EQ((*paths)[1], std::string(64 * 1024, 'y'));
+}
+
+// A stream whose reads fail, as a closed standard input does.
+class FailingBuffer : public std::streambuf {
+protected:
+    int_type underflow() override { throw std::system_error(EBADF, std::generic_category()); }
+};
+
+TEST(CliOptions, UnreadableListIsAnErrorNeverAnEmptyList) {
+    TempDir dir;
+    std::istringstream empty;
+    std::string error;
+    EXPECT_FALSE(ExpandInputs({{(dir / "none.txt").string(), true}}, empty, error));
+    EXPECT_EQ(error, "cannot read the list '" + (dir / "none.txt").string() + "': No such file or directory");
+    EXPECT_FALSE(ExpandInputs({{dir.Path().string(), true}}, empty, error));
+    EXPECT_EQ(error, "cannot read the list '" + dir.Path().string() + "': Is a directory");
+
+    FailingBuffer failing;
+    std::istream in(&failing);
+    EXPECT_FALSE(ExpandInputs({{"-", true}}, in, error));
+    EXPECT_EQ(error, "cannot read the list from standard input: Bad file descriptor");
+}
+
+} // namespace
+
+namespace {
+
+TEST(TerminalText, ControlBytesAndBrokenUtf8AreEscaped) {
+    struct Case {
+        std::string in;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {"plain/path name.pdf", "plain/path name.pdf"},
+        {"C:\\docs\\a.pdf", "C:\\docs\\a.pdf"},
+        {"zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80", "zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {"\x1B]0;title\a\x1B[2J", "\\x1B]0;title\\x07\\x1B[2J"},
+        {"tab\there\r\nnext", "tab\\there\\r\\nnext"},
+        {std::string("nul\0byte", 8), "nul\\x00byte"},
+        {"del\x7F", "del\\x7F"},
+        {"raw C1 \x9B"
+         "1m",
+         "raw C1 \\x9B1m"},
+        {"UTF-8 C1 \xC2\x9B"
+         "1m",
+         "UTF-8 C1 \\u009B1m"},
+        {"cut \xE2\x82", "cut \\xE2\\x82"},
+        {"overlong \xC0\xAF", "overlong \\xC0\\xAF"},
+        {"surrogate \xED\xA0\x80", "surrogate \\xED\\xA0\\x80"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pagewright::cli::ForTerminal(c.in), c.out) << c.out;
 }
 
 } // namespace

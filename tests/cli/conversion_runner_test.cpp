@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 using namespace pagewright::cli;
@@ -47,7 +50,7 @@ TEST_F(ConversionRunner, ConvertsEveryFileAndReportsInListOrder) {
             EXPECT_EQ(done, lastDone + 1);
             lastDone = done;
             reported.insert(r.source);
-        });
+        }).files;
     ASSERT_EQ(results.size(), sources.size());
     EXPECT_EQ(reported.size(), sources.size());
     for (int i = 0; i < 12; ++i) {
@@ -69,25 +72,52 @@ TEST_F(ConversionRunner, SourcesSharingATargetAreWrittenInListOrderAndTheLastWin
                 MakeSource("d" + std::to_string(i) + "/same.pdf", "version " + std::to_string(i)));
             sources.push_back(MakeSource("e/other" + std::to_string(i) + ".pdf", "other"));
         }
-        const auto results = ConvertAll(sources, Out(), 8);
+        const auto results = ConvertAll(sources, Out(), 8).files;
         for (const FileResult& r : results)
             EXPECT_TRUE(r.converted) << r.source << ": " << r.reason;
         EXPECT_EQ(ReadBytes(m_dir / "out" / "same.txt"), "version 7\r\n");
     }
 }
 
-TEST_F(ConversionRunner, AFailingLaterSourceLeavesTheSharedTargetEmpty) {
-    // As a run of one file at a time would: the later, missing source empties the target.
+TEST_F(ConversionRunner, AFailingLaterSourceKeepsTheTextOfTheEarlierOne) {
+    // A failure never replaces good text: the later, missing source leaves the target as the
+    // earlier one wrote it.
     const std::vector<std::string> sources = {MakeSource("a/x.pdf", "from a"),
                                               (m_dir / "b" / "x.pdf").string()};
-    const auto results = ConvertAll(sources, Out(), 2);
+    const auto results = ConvertAll(sources, Out(), 2).files;
     EXPECT_TRUE(results[0].converted);
     EXPECT_FALSE(results[1].converted);
-    EXPECT_EQ(ReadBytes(m_dir / "out" / "x.txt"), "");
+    EXPECT_EQ(ReadBytes(m_dir / "out" / "x.txt"), "from a\r\n");
+}
+
+TEST_F(ConversionRunner, RefusedThreadsLeaveTheWorkToThoseRunning) {
+    // The system refuses the n-th extra thread (0: the first); every file is converted all the same.
+    for (const int refuseFrom : {0, 1, 2}) {
+        SCOPED_TRACE(refuseFrom);
+        std::vector<std::string> sources;
+        for (int i = 0; i < 10; ++i)
+            sources.push_back(MakeSource("t/f" + std::to_string(i) + ".pdf", "text " + std::to_string(i)));
+        int started = 0;
+        const ThreadStarter starter = [&](std::function<void()> work) {
+            if (started == refuseFrom)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            ++started;
+            return std::jthread(std::move(work));
+        };
+        const RunResult run = ConvertAll(sources, Out(), 8, {}, starter);
+        EXPECT_EQ(run.workers, static_cast<std::size_t>(refuseFrom + 1));
+        EXPECT_EQ(run.threadProblem, "Resource temporarily unavailable");
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_TRUE(run.files[i].converted) << run.files[i].reason;
+            EXPECT_EQ(ReadBytes(run.files[i].target), "text " + std::to_string(i) + "\r\n");
+        }
+    }
 }
 
 TEST_F(ConversionRunner, EmptyListDoesNothing) {
-    EXPECT_TRUE(ConvertAll({}, Out(), 0).empty());
+    const RunResult run = ConvertAll({}, Out(), 0);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.threadProblem, "");
 }
 
 } // namespace

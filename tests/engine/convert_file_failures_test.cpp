@@ -1,3 +1,4 @@
+#include "engine/file_io.h"
 #include "engine/pdf_text_extractor.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
@@ -5,14 +6,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kPdf = pagewright::pdfgen::MakePdf({"BT (kept) Tj ET Q"});
+const std::string kEarlier = "text of an earlier run\r\n";
+
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
 
 class ConvertFileFailures : public ::testing::Test {
 protected:
@@ -21,34 +38,65 @@ protected:
     std::string m_reason;
 };
 
-TEST_F(ConvertFileFailures, MissingSourceFailsAndLeavesAnEmptyTarget) {
-    const auto target = m_dir / "out.txt";
-    WriteBytes(target, "previous text");
-    EXPECT_FALSE(m_engine.ConvertFile(m_dir / "missing.pdf", target, &m_reason));
-    EXPECT_NE(m_reason.find("cannot open the PDF"), std::string::npos) << m_reason;
-    ASSERT_TRUE(fs::exists(target));
-    EXPECT_EQ(fs::file_size(target), 0u);
+// Every failure leaves the target exactly as it was and adds no file anywhere.
+TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& dir)> prepare;
+        std::string source; // relative to the case's folder, or absolute
+        std::string target;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"missing source", {}, "gone.pdf", "out.txt", "cannot open the PDF: No such file or directory"},
+        {"folder as source", [](const fs::path& d) { fs::create_directory(d / "folder.pdf"); }, "folder.pdf",
+         "out.txt", "the PDF is a folder, not a regular file"},
+        {"device as source", {}, "/dev/null", "out.txt", "the PDF is a device, not a regular file"},
+        {"link to a device as source",
+         [](const fs::path& d) { fs::create_symlink("/dev/zero", d / "z.pdf"); }, "z.pdf", "out.txt",
+         "the PDF is a device, not a regular file"},
+        {"folder as target", [](const fs::path& d) { fs::create_directory(d / "taken.txt"); }, "in.pdf",
+         "taken.txt", "the text file is a folder, not a regular file"},
+        {"link to a device as target",
+         [](const fs::path& d) { fs::create_symlink("/dev/null", d / "null.txt"); }, "in.pdf", "null.txt",
+         "the text file is a device, not a regular file"},
+        {"missing folder of the target",
+         {},
+         "in.pdf",
+         "no-such-folder/out.txt",
+         "cannot create the text file: No such file or directory"},
+        {"NUL byte in the source's name",
+         {},
+         std::string("in.pdf\0x", 8),
+         "out.txt",
+         "the file name holds a NUL byte"},
+        {"NUL byte in the target's name",
+         {},
+         "in.pdf",
+         std::string("victim\0.txt", 11),
+         "the file name holds a NUL byte"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        WriteBytes(dir / "in.pdf", kPdf);
+        WriteBytes(dir / "out.txt", kEarlier);
+        WriteBytes(dir / "victim", kEarlier);
+        if (c.prepare)
+            c.prepare(dir.Path());
+        const std::set<std::string> before = Names(dir.Path());
+        const fs::path source = c.source[0] == '/' ? fs::path(c.source) : dir / c.source;
+        m_reason.clear();
+        EXPECT_FALSE(m_engine.ConvertFile(source, dir / c.target, &m_reason));
+        EXPECT_EQ(m_reason, c.reason);
+        EXPECT_EQ(ReadBytes(dir / "out.txt"), kEarlier);
+        EXPECT_EQ(ReadBytes(dir / "victim"), kEarlier);
+        EXPECT_EQ(ReadBytes(dir / "in.pdf"), kPdf);
+        EXPECT_EQ(Names(dir.Path()), before);
+    }
 }
 
-TEST_F(ConvertFileFailures, DirectoryAsSourceFails) {
-    fs::create_directory(m_dir / "folder.pdf");
-    EXPECT_FALSE(m_engine.ConvertFile(m_dir / "folder.pdf", m_dir / "out.txt", &m_reason));
-    EXPECT_NE(m_reason.find("cannot read the PDF"), std::string::npos) << m_reason;
-}
-
-TEST_F(ConvertFileFailures, TargetThatCannotBeCreatedFailsAndTouchesNothing) {
-    WriteBytes(m_dir / "in.pdf", kPdf);
-    EXPECT_FALSE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "no-such-folder" / "out.txt", &m_reason));
-    EXPECT_NE(m_reason.find("cannot create the text file"), std::string::npos) << m_reason;
-    EXPECT_FALSE(fs::exists(m_dir / "no-such-folder"));
-
-    fs::create_directory(m_dir / "taken.txt");
-    EXPECT_FALSE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "taken.txt", &m_reason));
-    EXPECT_TRUE(fs::is_directory(m_dir / "taken.txt"));
-    EXPECT_EQ(ReadBytes(m_dir / "in.pdf"), kPdf);
-}
-
-TEST_F(ConvertFileFailures, TargetNamingTheSourceItselfIsRefusedAndTheSourceKept) {
+TEST_F(ConvertFileFailures, TargetNamingTheSourceOrAnotherSourceOfTheRunIsRefused) {
     const auto source = m_dir / "same.pdf";
     WriteBytes(source, kPdf);
     fs::create_directory(m_dir / "sub");
@@ -62,14 +110,70 @@ TEST_F(ConvertFileFailures, TargetNamingTheSourceItselfIsRefusedAndTheSourceKept
         EXPECT_EQ(m_reason, "the text file would overwrite the PDF itself");
         EXPECT_EQ(ReadBytes(source), kPdf);
     }
+
+    // Another source of the same run, reached by its own name, a link or another spelling.
+    const auto other = m_dir / "other.pdf";
+    WriteBytes(other, kPdf);
+    pagewright::io::FileSet run;
+    run.Insert(source);
+    run.Insert(m_dir / "sub" / ".." / "other.pdf");
+    run.Insert(m_dir / "not-there.pdf");
+    fs::create_symlink(other, m_dir / "other-link.txt");
+    for (const fs::path& target : {other, m_dir / "other-link.txt"}) {
+        SCOPED_TRACE(target.string());
+        m_reason.clear();
+        EXPECT_FALSE(m_engine.ConvertFile(source, target, &m_reason, &run));
+        EXPECT_EQ(m_reason, "the text file would overwrite a PDF of this run");
+        EXPECT_EQ(ReadBytes(other), kPdf);
+    }
+    EXPECT_TRUE(m_engine.ConvertFile(source, m_dir / "not-there.pdf", &m_reason, &run)) << m_reason;
 }
 
-TEST_F(ConvertFileFailures, FullDiskIsAFailure) {
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full on this system";
+#ifndef _WIN32
+TEST_F(ConvertFileFailures, ReplacementKeepsThePermissionsAndWritesThroughALink) {
     WriteBytes(m_dir / "in.pdf", kPdf);
-    EXPECT_FALSE(m_engine.ConvertFile(m_dir / "in.pdf", "/dev/full", &m_reason));
-    EXPECT_NE(m_reason.find("cannot write the text file"), std::string::npos) << m_reason;
+    WriteBytes(m_dir / "out.txt", kEarlier);
+    ASSERT_EQ(chmod((m_dir / "out.txt").c_str(), 0640), 0);
+    ASSERT_TRUE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out.txt", &m_reason)) << m_reason;
+    EXPECT_EQ(ReadBytes(m_dir / "out.txt"), "kept\r\n");
+    struct stat st {};
+    ASSERT_EQ(stat((m_dir / "out.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    fs::create_directory(m_dir / "real");
+    WriteBytes(m_dir / "real" / "t.txt", kEarlier);
+    fs::create_symlink(m_dir / "real" / "t.txt", m_dir / "link.txt");
+    ASSERT_TRUE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "link.txt", &m_reason)) << m_reason;
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link.txt"));
+    EXPECT_EQ(ReadBytes(m_dir / "real" / "t.txt"), "kept\r\n");
+    EXPECT_EQ(Names(m_dir.Path()), (std::set<std::string>{"in.pdf", "out.txt", "link.txt", "real"}));
+    EXPECT_EQ(Names(m_dir / "real"), std::set<std::string>{"t.txt"});
+}
+#endif
+
+TEST_F(ConvertFileFailures, ReplacementFileIsInvisibleUntilCommittedAndGoneWhenDropped) {
+    using pagewright::io::ReplacementFile;
+    for (const auto naming : {ReplacementFile::Naming::Auto, ReplacementFile::Naming::Named}) {
+        SCOPED_TRACE(naming == ReplacementFile::Naming::Auto ? "auto" : "named");
+        const TempDir dir;
+        WriteBytes(dir / "t.txt", kEarlier);
+        pagewright::io::TargetInfo info;
+        ASSERT_EQ(pagewright::io::InspectTarget(dir / "t.txt", info), 0);
+        {
+            ReplacementFile dropped;
+            ASSERT_EQ(dropped.Create(info, naming), 0);
+            std::fputs("partial", dropped.File());
+        }
+        EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"t.txt"});
+        ReplacementFile file;
+        ASSERT_EQ(file.Create(info, naming), 0);
+        std::fputs("new text", file.File());
+        std::fflush(file.File());
+        EXPECT_EQ(ReadBytes(dir / "t.txt"), kEarlier);
+        EXPECT_EQ(file.Commit(), 0);
+        EXPECT_EQ(ReadBytes(dir / "t.txt"), "new text");
+        EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"t.txt"});
+    }
 }
 
 TEST_F(ConvertFileFailures, SuccessLeavesNoReasonAndAPdfWithoutTextStillSucceeds) {

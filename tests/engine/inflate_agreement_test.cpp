@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 
 namespace {
 
+using pagewright::decode::InflateBuffer;
 using pagewright::decode::InflateResult;
 using pagewright::decode::InflateWhole;
 using namespace pagewright::testing;
@@ -42,15 +44,36 @@ struct Outcome {
     std::string bytes;
 };
 
-template <typename Inflate>
-Outcome RunInflater(Inflate&& inflate, const std::string& data, std::size_t capacity) {
+// The reference, into a buffer of exactly `capacity` bytes.
+Outcome RunReference(const std::string& data, std::size_t capacity) {
     std::vector<unsigned char> out(capacity + 1, 0xA5);
     std::size_t produced = 0;
-    const InflateResult r = inflate(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
-                                    out.data(), capacity, produced);
+    const InflateResult r = InflateWhole(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
+                                         out.data(), capacity, produced);
     EXPECT_LE(produced, capacity);
     EXPECT_EQ(out[capacity], 0xA5) << "wrote past the buffer";
     return Outcome{r, std::string(reinterpret_cast<const char*>(out.data()), std::min(produced, capacity))};
+}
+
+// An inflater of the stream loop with `capacity` as its limit, into a buffer that starts empty (so
+// it grows while the stream inflates) or, with `start`, already holds that many bytes.
+template <typename Inflater>
+Outcome RunInflater(Inflater& inflater, const std::string& data, std::size_t capacity,
+                    std::size_t start = 0) {
+    InflateBuffer buffer(3, '#');
+    if (start > 0) {
+        EXPECT_TRUE(buffer.Grow(start, 0));
+    }
+    std::size_t produced = 0;
+    const InflateResult r = inflater.Inflate(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
+                                             buffer, capacity, produced);
+    EXPECT_LE(produced, capacity);
+    EXPECT_LE(buffer.Capacity(), std::max({capacity, start, std::size_t{1}})) << "grew past the limit";
+    if (buffer.Capacity() == 0) // never used: the stream was refused by its header
+        return Outcome{r, {}};
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.Front()), 3), "###") << "front bytes lost";
+    return Outcome{r,
+                   std::string(reinterpret_cast<const char*>(buffer.Data()), std::min(produced, capacity))};
 }
 
 // Text operators of a realistic page, `lines` lines long.
@@ -92,14 +115,17 @@ protected:
             capacity = data.size() * 10;
         SCOPED_TRACE(what + " (" + std::to_string(data.size()) + " bytes into " + std::to_string(capacity) +
                      ")");
-        const Outcome reference = RunInflater(InflateWhole, data, capacity);
-        Expect(reference, RunInflater([&](auto&&... a) { return m_zlib.Inflate(a...); }, data, capacity),
-               "zlib kept state");
+        const Outcome reference = RunReference(data, capacity);
+        // A buffer that starts empty, and one that is already larger than the limit; inflaters that
+        // take a small limit whole, and inflaters that grow the buffer from the first byte.
+        for (const std::size_t start : {std::size_t{0}, capacity + 100}) {
+            Expect(reference, RunInflater(m_zlib, data, capacity, start), "zlib kept state");
+            Expect(reference, RunInflater(m_zlibGrowing, data, capacity, start), "zlib growing");
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
-        Expect(reference,
-               RunInflater([&](auto&&... a) { return m_libdeflate.Inflate(a...); }, data, capacity),
-               "libdeflate");
+            Expect(reference, RunInflater(m_libdeflate, data, capacity, start), "libdeflate");
+            Expect(reference, RunInflater(m_libdeflateGrowing, data, capacity, start), "libdeflate growing");
 #endif
+        }
         return reference;
     }
 
@@ -112,8 +138,10 @@ protected:
 
     // One inflater of each kind for the whole test: state must not leak from stream to stream.
     pagewright::decode::ZlibInflater m_zlib;
+    pagewright::decode::ZlibInflater m_zlibGrowing{0};
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
     pagewright::decode::LibdeflateInflater m_libdeflate;
+    pagewright::decode::LibdeflateInflater m_libdeflateGrowing{0};
 #endif
 };
 
@@ -163,15 +191,14 @@ TEST_F(InflateAgreement, ChecksumsHeadersAndPresetDictionaries) {
         data[0] = static_cast<char>(header >> 8);
         data[1] = static_cast<char>(header & 0xFF);
         const std::size_t capacity = data.size() * 10;
-        const Outcome reference = RunInflater(InflateWhole, data, capacity);
+        const Outcome reference = RunReference(data, capacity);
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
-        const Outcome got =
-            RunInflater([&](auto&&... a) { return m_libdeflate.Inflate(a...); }, data, capacity);
+        const Outcome got = RunInflater(m_libdeflateGrowing, data, capacity);
         if (got.result != reference.result || got.bytes != reference.bytes)
             ADD_FAILURE() << "header " << std::hex << header << ": " << Name(got.result) << " vs "
                           << Name(reference.result);
 #endif
-        const Outcome kept = RunInflater([&](auto&&... a) { return m_zlib.Inflate(a...); }, data, capacity);
+        const Outcome kept = RunInflater(m_zlibGrowing, data, capacity);
         if (kept.result != reference.result || kept.bytes != reference.bytes)
             ADD_FAILURE() << "header " << std::hex << header << " (zlib kept state)";
     }
@@ -369,7 +396,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
         std::size_t produced = 0;
         const bool libdeflateTakes = libdeflate_zlib_decompress(raw, c.data.data(), c.data.size(), out.data(),
                                                                 out.size(), &produced) == LIBDEFLATE_SUCCESS;
-        const bool zlibTakes = RunInflater(InflateWhole, c.data, out.size()).result == InflateResult::Ok;
+        const bool zlibTakes = RunReference(c.data, out.size()).result == InflateResult::Ok;
         split += libdeflateTakes != zlibTakes ? 1 : 0;
     }
     libdeflate_free_decompressor(raw);

@@ -57,6 +57,12 @@ public:
 
     int RowCount() const override { return static_cast<int>(rows.size()); }
     QString CellText(int row, int column) const override { return rows.at(row).at(column); }
+    QStringList ColumnTexts(int column) const override {
+        QStringList texts;
+        for (const Row& r : rows)
+            texts << r.at(column);
+        return texts;
+    }
     void SetCellText(int row, int column, const QString& text) override {
         rows.at(row).at(column) = text;
         if (column == kColumnStatus)

@@ -5,12 +5,22 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
 #include <string>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -184,6 +194,13 @@ TEST_F(IniProfileStore, RefusedWritesLeaveTheFileAlone) {
         {"blank key", "Settings", "  ", "/a"},
         {"] in the section", "Set]tings", "Out Path", "/a"},
         {"blank section", "", "Out Path", "/a"},
+        // What the reading would change.
+        {"U+FEFF first in the value", "Settings", "Out Path", u"\uFEFF/a"_qs},
+        {"U+FEFF first in the key", "Settings", u"\uFEFFOut Path"_qs, "/a"},
+        {"U+FEFF first in the section", u"\uFEFFSettings"_qs, "Out Path", "/a"},
+        {"blank before the value", "Settings", "Out Path", " /a"},
+        {"blank after the value", "Settings", "Out Path", "/a\t"},
+        {"half of a surrogate pair", "Settings", "Out Path", QString("/a") + QChar(0xD800)},
     };
     const std::string original = "[Settings]\nOut Path=/old\n";
     WriteFile(original);
@@ -205,6 +222,57 @@ TEST_F(IniProfileStore, AFolderInPlaceOfTheFileIsLeftAlone) {
     EXPECT_EQ(store.ReadString("Settings", "Out Path", "dflt"), "dflt");
     EXPECT_FALSE(store.WriteString("Settings", "Out Path", "/new"));
     EXPECT_TRUE(QFileInfo(FilePath()).isDir());
+}
+
+#ifdef Q_OS_UNIX
+TEST_F(IniProfileStore, ANamedPipeInPlaceOfTheFileIsUnreadableAndNeverWaitedFor) {
+    const QByteArray pipe = QFile::encodeName(FilePath());
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    CIniProfileStore store(FilePath());
+    // Runs `call`; when it waits for the pipe, that is a failure, and a writer that comes and goes
+    // lets it go on.
+    const auto withoutWaiting = [&](auto call, const char* what) {
+        auto result = std::async(std::launch::async, call);
+        if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << what << " waits for a writer of the pipe";
+            while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+                const int fd = open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    close(fd);
+            }
+        }
+        return result.get();
+    };
+    EXPECT_EQ(withoutWaiting([&] { return store.ReadString("Settings", "Out Path", "dflt"); }, "reading"),
+              "dflt");
+    EXPECT_FALSE(
+        withoutWaiting([&] { return store.WriteString("Settings", "Out Path", "/new"); }, "writing"));
+    EXPECT_FALSE(QFileInfo(FilePath()).isFile()) << "the pipe was replaced";
+}
+#endif
+
+TEST_F(IniProfileStore, WritersInSeveralProcessesLoseNoKey) {
+    constexpr int kKeys = 40;
+    const QStringList prefixes = {"first", "second", "third"};
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (const QString& prefix : prefixes) {
+        writers.push_back(std::make_unique<QProcess>());
+        writers.back()->start(PAGEWRIGHT_INI_WRITER, {FilePath(), prefix, QString::number(kKeys)});
+    }
+    for (const auto& writer : writers) {
+        ASSERT_TRUE(writer->waitForFinished(120000));
+        EXPECT_EQ(writer->exitCode(), 0) << "a write reported failure";
+    }
+    CIniProfileStore store(FilePath());
+    int lost = 0;
+    for (const QString& prefix : prefixes)
+        for (int i = 0; i < kKeys; ++i)
+            lost += store.ReadString("Settings", prefix + QString::number(i), "lost") ==
+                            "value " + QString::number(i)
+                        ? 0
+                        : 1;
+    EXPECT_EQ(lost, 0) << "of " << prefixes.size() * kKeys << " keys";
+    EXPECT_FALSE(QFileInfo::exists(FilePath() + ".lock"));
 }
 
 } // namespace
