@@ -9,17 +9,21 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "engine/utf8_path.h"
+
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #define isatty _isatty
 #define fileno _fileno
 #else
 #include <unistd.h>
 #endif
 
-int main(int argc, char** argv) {
-    pagewright::cli::GuardStandardDescriptors();
+namespace {
+
+int Run(const std::vector<std::string>& args) {
     try {
-        const std::vector<std::string> args(argv + 1, argv + argc);
         const bool errIsTerminal = isatty(fileno(stderr)) != 0;
         // Standard input through a buffer that reports read errors, for --files-from -.
         pagewright::cli::DescriptorReadBuffer inBuffer(0);
@@ -30,3 +34,28 @@ int main(int argc, char** argv) {
         return pagewright::cli::kExitFailed;
     }
 }
+
+} // namespace
+
+#ifdef _WIN32
+// The wide command line, so that every name reaches the tool whole, whatever the code page; the
+// tool keeps paths as UTF-8. Its streams carry bytes as on every other system: no LF becomes CR LF,
+// and a console shows the UTF-8 of the messages as text.
+int wmain(int argc, wchar_t** argv) {
+    pagewright::cli::GuardStandardDescriptors();
+    std::vector<std::string> args;
+    args.reserve(argc > 0 ? static_cast<std::size_t>(argc - 1) : 0);
+    for (int i = 1; i < argc; ++i)
+        args.push_back(PathToUtf8(std::filesystem::path(argv[i])));
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
+    return Run(args);
+}
+#else
+int main(int argc, char** argv) {
+    pagewright::cli::GuardStandardDescriptors();
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif
