@@ -3,6 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/conversion_runner.h"
 #include "cli/terminal_text.h"
+#include "engine/os_path.h"
 #include "engine/product_version.h"
 
 #include <cerrno>
@@ -49,7 +50,7 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
         return PrintResult(streams, std::string("pagewright-cli ") + kProductVersion + "\n");
 
     std::error_code ec;
-    if (!std::filesystem::is_directory(options.outputDirectory, ec))
+    if (!std::filesystem::is_directory(OsPath(PathFromUtf8(options.outputDirectory)), ec))
         return UsageError(err, "output directory '" + options.outputDirectory + "' does not exist");
 
     std::string listError;

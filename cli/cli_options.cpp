@@ -1,7 +1,10 @@
 #include "cli/cli_options.h"
 
+#include "engine/os_path.h"
+
 #include <cerrno>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <system_error>
@@ -169,7 +172,14 @@ std::optional<std::vector<std::string>> ExpandInputs(const std::vector<Input>& i
             }
             continue;
         }
-        std::ifstream list(input.path, std::ios::binary);
+        const std::filesystem::path listPath = OsPath(PathFromUtf8(input.path));
+        std::error_code ec;
+        // Opening a folder succeeds on some systems and fails with "Permission denied" on others.
+        if (std::filesystem::is_directory(listPath, ec)) {
+            error = "cannot read the list '" + input.path + "': " + std::generic_category().message(EISDIR);
+            return std::nullopt;
+        }
+        std::ifstream list(listPath, std::ios::binary);
         if (!list) {
             error = "cannot read the list '" + input.path + "': " + std::generic_category().message(errno);
             return std::nullopt;

@@ -1,6 +1,7 @@
 #include "cli/conversion_runner.h"
 
 #include "engine/file_io.h"
+#include "engine/os_path.h"
 #include "engine/pdf_text_extractor.h"
 #include "engine/target_path.h"
 
@@ -25,7 +26,7 @@ RunResult ConvertAll(const std::vector<std::string>& sources, const std::string&
     for (std::size_t i = 0; i < sources.size(); ++i) {
         results[i].source = sources[i];
         results[i].target = MakeTargetPath(sources[i], outputDirectory);
-        sourceFiles.Insert(sources[i]);
+        sourceFiles.Insert(PathFromUtf8(sources[i]));
         const auto [it, inserted] = groupOf.try_emplace(JobPathKey(results[i].target), groups.size());
         if (inserted)
             groups.emplace_back();
@@ -47,8 +48,8 @@ RunResult ConvertAll(const std::vector<std::string>& sources, const std::string&
                 return;
             for (const std::size_t i : groups[g]) {
                 FileResult& result = results[i];
-                result.converted =
-                    engine.ConvertFile(result.source, result.target, &result.reason, &sourceFiles);
+                result.converted = engine.ConvertFile(
+                    PathFromUtf8(result.source), PathFromUtf8(result.target), &result.reason, &sourceFiles);
                 const std::lock_guard lock(progressMutex);
                 ++done;
                 if (progress)

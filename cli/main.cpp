@@ -9,7 +9,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#include "engine/utf8_path.h"
+#include "engine/os_path.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,5 +1,8 @@
 #include "engine/file_io.h"
 
+#include "engine/file_io_detail.h"
+#include "engine/os_path.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -19,21 +22,15 @@
 #include <unistd.h>
 #endif
 
+// What every system shares, and the POSIX half; the Windows half is file_io_windows.cpp.
+
 namespace pagewright::io {
 
-namespace {
+using detail::FolderOf;
+using detail::LastError;
+using detail::TemporaryName;
 
-#ifdef _WIN32
-using StatBuffer = struct _stat64;
-int StatPath(const std::filesystem::path& path, StatBuffer& info) {
-    return _wstat64(path.c_str(), &info);
-}
-#else
-using StatBuffer = struct stat;
-int StatPath(const std::filesystem::path& path, StatBuffer& info) {
-    return stat(path.c_str(), &info);
-}
-#endif
+namespace {
 
 FileKind KindOf(unsigned mode) {
     switch (mode & S_IFMT) {
@@ -58,16 +55,20 @@ FileKind KindOf(unsigned mode) {
     }
 }
 
-int LastError(int fallback = EIO) {
-    return errno != 0 ? errno : fallback;
-}
-
 std::unique_ptr<unsigned char[]> Allocate(std::size_t size) {
     return std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[size == 0 ? 1 : size]);
 }
 
-// A name no other writer picks: the process, a per-process random salt and a counter.
-std::string TemporaryName() {
+#ifndef _WIN32
+using StatBuffer = struct stat;
+int StatPath(const std::filesystem::path& path, StatBuffer& info) {
+    return stat(path.c_str(), &info);
+}
+#endif
+
+} // namespace
+
+std::string detail::TemporaryName() {
     static const unsigned salt = std::random_device{}();
     static std::atomic<unsigned> counter{0};
 #ifdef _WIN32
@@ -77,22 +78,6 @@ std::string TemporaryName() {
 #endif
     return ".pagewright-" + std::to_string(pid) + "-" + std::to_string(salt) + "-" +
            std::to_string(counter.fetch_add(1)) + ".tmp";
-}
-
-std::filesystem::path FolderOf(const std::filesystem::path& path) {
-    const std::filesystem::path folder = path.parent_path();
-    return folder.empty() ? std::filesystem::path(".") : folder;
-}
-
-} // namespace
-
-UniqueFile OpenFile(const std::filesystem::path& path, const char* mode) {
-#ifdef _WIN32
-    const std::wstring wideMode(mode, mode + std::strlen(mode));
-    return UniqueFile(_wfopen(path.c_str(), wideMode.c_str()));
-#else
-    return UniqueFile(std::fopen(path.c_str(), mode));
-#endif
 }
 
 int CloseFile(UniqueFile& file) {
@@ -132,54 +117,13 @@ bool HasNulByte(const std::filesystem::path& path) {
            std::filesystem::path::string_type::npos;
 }
 
-int OpenRegularFile(const std::filesystem::path& path, UniqueFile& file, FileKind& kind) {
-    file.reset();
-    kind = FileKind::Missing;
-#ifdef _WIN32
-    StatBuffer info;
-    if (StatPath(path, info) != 0)
-        return LastError(ENOENT);
-    kind = KindOf(info.st_mode);
-    if (kind != FileKind::Regular)
-        return 0;
-    file = OpenFile(path, "rb");
-    return file ? 0 : LastError();
-#else
-    // O_NONBLOCK: opening a named pipe for reading would otherwise wait for a writer.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return LastError();
-    StatBuffer info;
-    if (fstat(fd, &info) != 0) {
-        const int error = LastError();
-        close(fd);
-        return error;
-    }
-    kind = KindOf(info.st_mode);
-    if (kind != FileKind::Regular) {
-        close(fd);
-        return 0;
-    }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    file.reset(fdopen(fd, "rb"));
-    if (!file) {
-        const int error = LastError();
-        close(fd);
-        return error;
-    }
-    return 0;
-#endif
-}
-
 int ReadWholeFile(std::FILE* file, FileBytes& out) {
     out = {};
 #ifdef _WIN32
-    StatBuffer info;
+    struct _stat64 info;
     const int statResult = _fstat64(_fileno(file), &info);
 #else
-    StatBuffer info;
+    struct stat info;
     const int statResult = fstat(fileno(file), &info);
 #endif
     if (statResult != 0)
@@ -206,6 +150,55 @@ int ReadWholeFile(std::FILE* file, FileBytes& out) {
     return 0;
 }
 
+ReplacementFile::~ReplacementFile() {
+    Discard();
+}
+
+void ReplacementFile::Discard() {
+    m_file.reset();
+    if (!m_tempPath.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(OsPath(m_tempPath), ec);
+        m_tempPath.clear();
+    }
+}
+
+#ifndef _WIN32
+
+UniqueFile OpenFile(const std::filesystem::path& path, const char* mode) {
+    return UniqueFile(std::fopen(path.c_str(), mode));
+}
+
+int OpenRegularFile(const std::filesystem::path& path, UniqueFile& file, FileKind& kind) {
+    file.reset();
+    kind = FileKind::Missing;
+    // O_NONBLOCK: opening a named pipe for reading would otherwise wait for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return LastError();
+    StatBuffer info;
+    if (fstat(fd, &info) != 0) {
+        const int error = LastError();
+        close(fd);
+        return error;
+    }
+    kind = KindOf(info.st_mode);
+    if (kind != FileKind::Regular) {
+        close(fd);
+        return 0;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file.reset(fdopen(fd, "rb"));
+    if (!file) {
+        const int error = LastError();
+        close(fd);
+        return error;
+    }
+    return 0;
+}
+
 int InspectTarget(const std::filesystem::path& target, TargetInfo& info) {
     info = TargetInfo{};
     info.path = target;
@@ -227,49 +220,15 @@ int InspectTarget(const std::filesystem::path& target, TargetInfo& info) {
             info.path = resolved;
     }
     info.mode = static_cast<unsigned>(st.st_mode) & 07777u;
-#ifdef _WIN32
-    info.writable = _waccess(info.path.c_str(), 2) == 0;
-#else
     info.owner = std::make_pair(static_cast<unsigned>(st.st_uid), static_cast<unsigned>(st.st_gid));
     info.writable = faccessat(AT_FDCWD, info.path.c_str(), W_OK, AT_EACCESS) == 0;
-#endif
     return 0;
-}
-
-ReplacementFile::~ReplacementFile() {
-    Discard();
-}
-
-void ReplacementFile::Discard() {
-    m_file.reset();
-    if (!m_tempPath.empty()) {
-        std::error_code ec;
-        std::filesystem::remove(m_tempPath, ec);
-        m_tempPath.clear();
-    }
 }
 
 int ReplacementFile::Create(const TargetInfo& info, Naming naming) {
     Discard();
     m_target = info.path;
     const std::filesystem::path folder = FolderOf(info.path);
-#ifdef _WIN32
-    static_cast<void>(naming);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path temp = folder / TemporaryName();
-        // "x": fails when the name exists, so nothing of another writer is touched.
-        UniqueFile file(_wfopen(temp.c_str(), L"wbx"));
-        if (!file) {
-            if (errno == EEXIST)
-                continue;
-            return LastError();
-        }
-        m_file = std::move(file);
-        m_tempPath = temp;
-        return 0;
-    }
-    return EEXIST;
-#else
     int fd = -1;
 #ifdef O_TMPFILE
     // /proc/self/fd is what gives the nameless file its name in Commit.
@@ -308,7 +267,6 @@ int ReplacementFile::Create(const TargetInfo& info, Naming naming) {
         return error;
     }
     return 0;
-#endif
 }
 
 int ReplacementFile::Commit() {
@@ -320,7 +278,6 @@ int ReplacementFile::Commit() {
         Discard();
         return error;
     }
-#ifndef _WIN32
     if (m_tempPath.empty()) {
         // Give the nameless file a name in the same folder, then rename that over the target.
         const std::string self = "/proc/self/fd/" + std::to_string(fileno(m_file.get()));
@@ -342,7 +299,6 @@ int ReplacementFile::Commit() {
             return EEXIST;
         }
     }
-#endif
     int error = 0;
     if (std::fclose(m_file.release()) != 0)
         error = LastError();
@@ -362,11 +318,6 @@ int ReplacementFile::Commit() {
 void FileSet::Insert(const std::filesystem::path& path) {
     if (HasNulByte(path))
         return;
-#ifdef _WIN32
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec))
-        m_ids.push_back(path);
-#else
     StatBuffer st;
     if (StatPath(path, st) != 0)
         return;
@@ -374,25 +325,18 @@ void FileSet::Insert(const std::filesystem::path& path) {
     const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
     if (at == m_ids.end() || *at != id)
         m_ids.insert(at, id);
-#endif
 }
 
 bool FileSet::Contains(const std::filesystem::path& path) const {
     if (m_ids.empty() || HasNulByte(path))
         return false;
-#ifdef _WIN32
-    std::error_code ec;
-    for (const auto& known : m_ids)
-        if (std::filesystem::equivalent(known, path, ec))
-            return true;
-    return false;
-#else
     StatBuffer st;
     if (StatPath(path, st) != 0)
         return false;
     return std::binary_search(m_ids.begin(), m_ids.end(),
                               std::pair<unsigned long long, unsigned long long>(st.st_dev, st.st_ino));
-#endif
 }
+
+#endif // !_WIN32
 
 } // namespace pagewright::io

@@ -19,7 +19,9 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens `path` with a binary stdio mode ("rb", "wb"); empty on failure, errno set.
+// Opens `path` with a binary stdio mode ("rb", "wb"); empty on failure, errno set. On Windows every
+// path here goes to the wide file functions, in its OsPath form (engine/os_path.h), so names that
+// are not ASCII and paths beyond 260 characters work.
 UniqueFile OpenFile(const std::filesystem::path& path, const char* mode);
 
 // Flushes and closes the file; returns 0, or the errno value of the first failure (a full disk
@@ -101,11 +103,9 @@ public:
     bool Empty() const { return m_ids.empty(); }
 
 private:
-#ifdef _WIN32
-    std::vector<std::filesystem::path> m_ids;
-#else
-    std::vector<std::pair<unsigned long long, unsigned long long>> m_ids; // sorted (device, inode)
-#endif
+    // Sorted (device, file number): st_dev and st_ino, or on Windows the volume serial number and
+    // the file index.
+    std::vector<std::pair<unsigned long long, unsigned long long>> m_ids;
 };
 
 } // namespace pagewright::io

@@ -1,6 +1,7 @@
 #include "engine/pdf_text_extractor.h"
 
 #include "engine/file_io.h"
+#include "engine/os_path.h"
 #include "engine/stream_decoder.h"
 #include "engine/text_sink.h"
 
@@ -48,7 +49,8 @@ void SetReason(std::string* reason, std::string text) {
 // True when both paths name the same existing file (through links, case folding or ".." alike).
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code ec;
-    return std::filesystem::exists(b, ec) && std::filesystem::equivalent(a, b, ec);
+    const std::filesystem::path osB = OsPath(b);
+    return std::filesystem::exists(osB, ec) && std::filesystem::equivalent(OsPath(a), osB, ec);
 }
 
 } // namespace

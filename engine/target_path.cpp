@@ -21,6 +21,10 @@ std::basic_string<Char> MakeTarget(std::basic_string_view<Char> source, std::bas
 
     const auto lastSep = source.find_last_of(seps);
     std::basic_string_view<Char> name = lastSep == source.npos ? source : source.substr(lastSep + 1);
+    // "C:report.pdf" names report.pdf in drive C's current folder: the drive is no part of the name.
+    if (windows && lastSep == source.npos && name.size() >= 2 && name[1] == Char(':') &&
+        ((name[0] >= Char('A') && name[0] <= Char('Z')) || (name[0] >= Char('a') && name[0] <= Char('z'))))
+        name = name.substr(2);
     const auto dot = name.rfind(Char('.'));
     if (dot != name.npos)
         name = name.substr(0, dot);

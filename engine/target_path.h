@@ -13,7 +13,7 @@
 
 enum class PathStyle {
     Posix,   // "/" separates and joins
-    Windows, // "\" and "/" separate, "\" joins
+    Windows, // "\" and "/" separate, "\" joins; a drive ("C:") before a bare name is no part of it
     Native,  // the style of the platform the program was built for
 };
 

@@ -20,3 +20,19 @@ cmake -S . -B "$build" -G Ninja \
     -DPAGEWRIGHT_INFLATE=zlib
 cmake --build "$build" --parallel "$(nproc)"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
+
+# The same PDFs through the Windows tool under Wine and through the Linux tool give the same bytes.
+linux_cli=build/test/bin/pagewright-cli
+if [ ! -x "$linux_cli" ]; then
+    cmake -S . -B build/linux-cli -G Ninja -DCMAKE_BUILD_TYPE=Release -DPAGEWRIGHT_BUILD_GUI=OFF \
+        -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_FUZZ=OFF -DPAGEWRIGHT_INFLATE=zlib >/dev/null
+    cmake --build build/linux-cli --target pagewright-cli >/dev/null
+    linux_cli=build/linux-cli/bin/pagewright-cli
+fi
+compare=$build/compare
+rm -rf "$compare" && mkdir -p "$compare/linux" "$compare/windows"
+pdfs=(res/samples/*.pdf fuzz/corpus/engine/*.pdf)
+"$linux_cli" -q -o "$compare/linux" "${pdfs[@]}"
+cmake/wine-run.sh "$build/bin/pagewright-cli.exe" -q -o "$compare/windows" "${pdfs[@]}"
+diff -r "$compare/linux" "$compare/windows"
+echo "The Windows and the Linux tool wrote the same text for ${#pdfs[@]} PDFs."

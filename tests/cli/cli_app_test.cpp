@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include "engine/os_path.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
 #include "tools/pdf_builder.h"
@@ -13,7 +14,9 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <sys/wait.h>
 #endif
 
@@ -104,6 +107,72 @@ TEST_F(CliApp, ProgressLineOnATerminalIsRedrawnAndGoneAfterTheLastFile) {
     }
 }
 
+// Names as each system spells them: its separators and drives, letters beyond ASCII, paths beyond
+// 260 characters, and names that differ in letter case only (one file on Windows, two elsewhere).
+TEST_F(CliApp, NamesAsTheSystemSpellsThem) {
+#ifdef _WIN32
+    const bool windows = true;
+    const char sep = '\\';
+#else
+    const bool windows = false;
+    const char sep = '/';
+#endif
+    const std::string base = PathToUtf8(m_dir.Path());
+    // A relative name with '/' as written in the table, spelled with this system's separator.
+    const auto spell = [&](std::string relative) {
+        for (char& c : relative)
+            if (c == '/')
+                c = sep;
+        return base + sep + relative;
+    };
+    const auto file = [&](const std::string& relative) { return OsPath(PathFromUtf8(spell(relative))); };
+    std::string deep = "deep";
+    while (deep.size() < 300)
+        deep += "/a-folder-with-a-rather-long-name-" + std::to_string(deep.size());
+    const std::string accents = "r\xC3\xA9sum\xC3\xA9 \xE2\x82\xAC \xE6\x96\x87";
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> sources; // each says its own index: "file 0", "file 1", ...
+        std::string outDir;
+        std::vector<std::pair<std::string, std::string>> texts; // target and its text
+    };
+    const std::vector<Case> cases = {
+        {"separators", {"in/a.pdf"}, "out1", {{"out1/a.txt", "file 0"}}},
+        {"letters beyond ASCII",
+         {"in/" + accents + ".pdf"},
+         "out2",
+         {{"out2/" + accents + ".txt", "file 0"}}},
+        {"long paths", {deep + "/in/a.pdf"}, deep + "/out", {{deep + "/out/a.txt", "file 0"}}},
+        {"letter case",
+         {"in/A/Report.pdf", "in/b/report.PDF"},
+         "out3",
+         windows ? std::vector<std::pair<std::string, std::string>>{{"out3/report.txt", "file 1"}}
+                 : std::vector<std::pair<std::string, std::string>>{{"out3/Report.txt", "file 0"},
+                                                                    {"out3/report.txt", "file 1"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"-q", "-o", spell(c.outDir)};
+        fs::create_directories(file(c.outDir));
+        for (std::size_t i = 0; i < c.sources.size(); ++i) {
+            fs::create_directories(file(c.sources[i]).parent_path());
+            WriteBytes(file(c.sources[i]),
+                       pagewright::pdfgen::MakePdf({"BT (file " + std::to_string(i) + ") Tj ET Q"}));
+            args.push_back(spell(c.sources[i]));
+        }
+        EXPECT_EQ(Run(args), kExitConverted) << m_err.str();
+        if (c.outDir.size() < 100) { // the C library cannot list folders beyond the limit
+            std::size_t texts = 0;
+            for (const auto& entry : fs::directory_iterator(file(c.outDir)))
+                texts += entry.path().extension() == ".txt" ? 1 : 0;
+            EXPECT_EQ(texts, c.texts.size());
+        }
+        for (const auto& [target, text] : c.texts)
+            EXPECT_EQ(ReadBytes(file(target)), text + "\r\n") << target;
+    }
+}
+
 TEST_F(CliApp, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(Run({"--help"}), kExitConverted);
     EXPECT_NE(m_out.str().find("Usage: pagewright-cli"), std::string::npos);
@@ -141,6 +210,32 @@ TEST_F(CliApp, ExecutableExitCodes) {
                          Quote(P("out")) + " --files-from -" + quiet),
               0);
     EXPECT_EQ(ReadBytes(m_dir / "out" / "b.txt"), "beta\r\n");
+}
+#else
+// The real executable with its wide command line: names beyond the code page arrive whole, and the
+// exit codes are those of every other system.
+int RunProcess(const std::vector<std::string>& args) {
+    std::vector<std::wstring> quoted;
+    for (const std::string& arg : args)
+        quoted.push_back(L"\"" + PathFromUtf8(arg).native() + L"\"");
+    std::vector<const wchar_t*> argv;
+    for (const std::wstring& arg : quoted)
+        argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    const std::wstring exe = PathFromUtf8(PAGEWRIGHT_CLI_PATH).native();
+    return static_cast<int>(_wspawnv(_P_WAIT, exe.c_str(), argv.data()));
+}
+
+TEST_F(CliApp, ExecutableExitCodes) {
+    const std::string name = "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xE6\x96\x87";
+    const std::string out = PathToUtf8(m_dir.Path()) + "\\out";
+    WriteBytes(PathFromUtf8(PathToUtf8(m_dir.Path()) + "\\" + name + ".pdf"),
+               pagewright::pdfgen::MakePdf({"BT (wide) Tj ET Q"}));
+    const std::string source = PathToUtf8(m_dir.Path()) + "\\" + name + ".pdf";
+    EXPECT_EQ(RunProcess({"pagewright-cli", "-q", "-o", out, source}), 0);
+    EXPECT_EQ(ReadBytes(PathFromUtf8(out + "\\" + name + ".txt")), "wide\r\n");
+    EXPECT_EQ(RunProcess({"pagewright-cli", "-q", "-o", out, out + "\\missing.pdf"}), 1);
+    EXPECT_EQ(RunProcess({"pagewright-cli", "-q", "-o", out + "\\nowhere", source}), 2);
 }
 #endif
 

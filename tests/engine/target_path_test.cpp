@@ -1,5 +1,7 @@
 #include "engine/target_path.h"
 
+#include "engine/os_path.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,6 +26,9 @@ TEST(TargetPath, WindowsStyle) {
         {"report.pdf", "D:\\out", "D:\\out\\report.txt"},
         {"C:\\docs\\report.pdf", "", "\\report.txt"},
         {"C:\\docs\\.pdf", "D:\\out", "D:\\out\\.txt"},
+        {"C:report.pdf", "D:\\out", "D:\\out\\report.txt"},                            // drive-relative
+        {"\\\\server\\share\\docs\\a.pdf", "\\\\nas\\texts", "\\\\nas\\texts\\a.txt"}, // UNC
+        {"\\\\?\\C:\\docs\\a.pdf", "\\\\?\\D:\\out", "\\\\?\\D:\\out\\a.txt"},         // extended-length
     };
     for (const TargetCase& c : cases)
         EXPECT_EQ(MakeTargetPath(c.source, c.outputDirectory, PathStyle::Windows), c.expected) << c.source;
@@ -80,6 +85,34 @@ TEST(TargetPath, SameJobWhenTheKeysAreEqual) {
                   c.same)
             << c.a;
     }
+}
+
+// Names reach the file functions as the user wrote them, and long ones whole.
+TEST(OsPaths, Utf8RoundTripAndTheExtendedLengthForm) {
+    for (const std::string name : {"plain.pdf", "r\xC3\xA9sum\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\x84.pdf", ""})
+        EXPECT_EQ(PathToUtf8(PathFromUtf8(name)), name);
+    const std::string folder(250, 'f');
+#ifdef _WIN32
+    EXPECT_EQ(PathFromUtf8("\xC3\xA9.pdf").native(), L"\u00e9.pdf");
+    struct Case {
+        std::wstring in;
+        std::wstring out;
+    };
+    const std::wstring longName(250, L'f');
+    const std::vector<Case> cases = {
+        {L"C:\\short\\a.pdf", L"C:\\short\\a.pdf"},                                // short enough: as it is
+        {L"C:\\" + longName + L"\\a.pdf", L"\\\\?\\C:\\" + longName + L"\\a.pdf"}, // prefixed
+        {L"C:/x/../" + longName + L"/./a.pdf", L"\\\\?\\C:\\" + longName + L"\\a.pdf"}, // cleaned first
+        {L"\\\\srv\\share\\" + longName, L"\\\\?\\UNC\\srv\\share\\" + longName},       // UNC
+        {L"\\\\?\\C:\\" + longName, L"\\\\?\\C:\\" + longName},                         // already whole
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OsPath(c.in).native(), c.out);
+    const std::wstring relative = OsPath(longName + L"\\a.pdf").native();
+    EXPECT_EQ(relative.rfind(L"\\\\?\\", 0), 0u) << "a long relative path is made absolute";
+#else
+    EXPECT_EQ(OsPath("/" + folder + "/a.pdf").native(), "/" + folder + "/a.pdf");
+#endif
 }
 
 } // namespace
