@@ -1,4 +1,5 @@
 #include "cli/cli_app.h"
+#include "engine/pdf_text_extractor.h"
 
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
@@ -102,6 +103,34 @@ TEST_F(CliApp, ProgressLineOnATerminalIsRedrawnAndGoneAfterTheLastFile) {
         Run(args, {}, true);
         EXPECT_EQ(m_err.str().find('['), std::string::npos) << m_err.str();
     }
+}
+
+TEST_F(CliApp, DashAsOutputWritesTheTextsToStandardOutputInOrder) {
+    WriteBytes(m_dir / "blank.pdf", pagewright::pdfgen::MakePdf({"0 0 m 9 9 l S"}));
+    const std::vector<std::string> args = {"-j",       "3",           "-o",           "-",
+                                           P("b.pdf"), P("gone.pdf"), P("blank.pdf"), P("a.pdf")};
+    EXPECT_EQ(Run(args), kExitFailed);
+    EXPECT_EQ(m_out.str(), "beta\r\nalpha\r\n");
+    EXPECT_EQ(m_err.str(), "pagewright-cli: " + P("gone.pdf") +
+                               ": cannot open the PDF: No such file or directory\n"
+                               "pagewright-cli: " +
+                               P("blank.pdf") + ": " + kNoTextFound +
+                               "\n"
+                               "pagewright-cli: 3 of 4 files converted to standard output, 1 with " +
+                               kNoTextFound + ", 1 failed\n");
+    EXPECT_TRUE(fs::is_empty(m_dir / "out")) << "no text file is written";
+
+    // The summary of a run into a folder counts them as well.
+    EXPECT_EQ(Run({"-o", P("out"), P("blank.pdf"), P("a.pdf")}), kExitConverted);
+    EXPECT_NE(m_err.str().find("2 of 2 files converted into " + P("out") + ", 1 with " + kNoTextFound + "\n"),
+              std::string::npos)
+        << m_err.str();
+
+    // Standard output that cannot be written ends the run with its reason.
+    m_out.setstate(std::ios::badbit);
+    std::istringstream in;
+    EXPECT_EQ(RunCli({"-q", "-o", "-", P("a.pdf"), P("b.pdf")}, {in, m_out, m_err, false}), kExitFailed);
+    EXPECT_NE(m_err.str().find("cannot write to standard output"), std::string::npos) << m_err.str();
 }
 
 TEST_F(CliApp, HelpAndVersionGoToStandardOutput) {
