@@ -26,6 +26,7 @@ bool CFolderOpener::Open(const QString& folder) {
 }
 
 QString CFolderOpener::WhereText(const QString& folder) {
-    return QStringLiteral("No file browser could be started to show the folder. The text files are in:\n\n") +
+    return QStringLiteral(
+               "No file browser could be started to show the folder.\n\nThe text files are saved in:\n") +
            QDir::toNativeSeparators(folder);
 }

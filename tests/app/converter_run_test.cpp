@@ -122,7 +122,7 @@ TEST_F(ConverterRun, WithoutAFileBrowserTheUserIsToldOnceWhereTheFolderIs) {
     EXPECT_EQ(m_shell.openedFolders, (QStringList{m_outDir, m_outDir})) << "Open, then the end of the run";
     EXPECT_EQ(m_browser.launchedFolders, (QStringList{m_outDir, m_outDir}));
     ASSERT_EQ(m_prompts.shown.size(), 1u);
-    EXPECT_TRUE(m_prompts.shown[0].text.endsWith("\n\n" + m_outDir));
+    EXPECT_TRUE(m_prompts.shown[0].text.endsWith(":\n" + m_outDir));
 }
 
 TEST_F(ConverterRun, ClosingDuringARunStopsAfterTheFileInHandThenCloses) {

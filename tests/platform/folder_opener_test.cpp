@@ -43,7 +43,8 @@ TEST(FolderOpener, ShellThenFileBrowserThenWhereTheFolderIsOnce) {
         }
         ASSERT_EQ(prompts.shown.size(), 1u) << "told once";
         EXPECT_EQ(prompts.shown[0].text,
-                  "No file browser could be started to show the folder. The text files are in:\n\n" + folder);
+                  "No file browser could be started to show the folder.\n\nThe text files are saved in:\n" +
+                      folder);
         EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Information);
     }
 }
