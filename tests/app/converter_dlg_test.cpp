@@ -261,10 +261,6 @@ TEST_F(ConverterDlg, KeyboardFollowsTheLayoutAndEveryControlIsNamed) {
     QTest::keyClick(List(), Qt::Key_Delete);
     ASSERT_EQ(List()->topLevelItemCount(), 1);
     EXPECT_EQ(Cell(0, kColumnName), Pdf("b"));
-    List()->selectAll();
-    QTest::keyClick(List(), Qt::Key_Delete);
-    EXPECT_EQ(List()->topLevelItemCount(), 0);
-    EXPECT_FALSE(Button(IDC_REMOVE)->isEnabled()) << "the Empty state";
 }
 
 TEST_F(ConverterDlg, DroppedPdfFilesAreAddedAndOtherFilesNamed) {
@@ -316,13 +312,11 @@ TEST(StartupArguments, FilesOptionsAndErrors) {
     };
     const QString cwd = "/home/me/docs";
     const std::vector<Case> cases = {
-        {{}, A::Run, {}},
-        {{"a.pdf", "/tmp/../b.pdf", "sub/./c.pdf"}, A::Run, {cwd + "/a.pdf", "/b.pdf", cwd + "/sub/c.pdf"}},
-        {{"file:///home/me/My%20File.pdf"}, A::Run, {"/home/me/My File.pdf"}},
+        {{"a.pdf", "/tmp/../b.pdf", "file:///x/My%20File.pdf"},
+         A::Run,
+         {cwd + "/a.pdf", "/b.pdf", "/x/My File.pdf"}},
         {{"--", "-x.pdf", "--help"}, A::Run, {cwd + "/-x.pdf", cwd + "/--help"}},
-        {{"-"}, A::Run, {cwd + "/-"}},
         {{"a.pdf", "--version"}, A::Version, {}},
-        {{"-h"}, A::Help, {}},
         {{"--frobnicate", "a.pdf"}, A::Error, {}},
     };
     for (const Case& c : cases) {
@@ -331,7 +325,6 @@ TEST(StartupArguments, FilesOptionsAndErrors) {
         EXPECT_EQ(parsed.files, c.files) << c.args.join(' ').toStdString();
     }
     EXPECT_EQ(ParseStartupArguments({"--frobnicate"}, cwd).error, "unknown option '--frobnicate'");
-    EXPECT_TRUE(StartupUsageText().startsWith("Usage: pagewright [FILE...]"));
 }
 
 TEST_F(ConverterDlg, OpenHelpAndLinkGoToTheDesktopOnceEach) {

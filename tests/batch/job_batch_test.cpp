@@ -127,15 +127,6 @@ TEST_F(JobBatch, FilesFromTheDesktopAreAddedByTheRulesOfAddAndTheRestNamedOnce) 
     for (int i = 0; i < 12; ++i)
         many.append({"/f" + QString::number(i), "not found"});
     EXPECT_TRUE(LeftOutMessage(many).endsWith("/f9 (not found)\n... and 2 more"));
-
-    // Nothing at all during a run.
-    m_batch.OnConvert();
-    m_window.commandWrites.clear();
-    m_batch.AddFromDesktop({Pdf("late"), notes});
-    m_batch.AddFiles({Pdf("late")});
-    EXPECT_EQ(m_window.RowCount(), 3);
-    EXPECT_EQ(m_prompts.shown.size(), 1u);
-    ASSERT_TRUE(RunToEnd());
 }
 
 TEST_F(JobBatch, DuplicateCheckComparesWholePathsAsTheFileSystemDoes) {

@@ -106,17 +106,27 @@ TEST_F(CliApp, ProgressLineOnATerminalIsRedrawnAndGoneAfterTheLastFile) {
 }
 
 TEST_F(CliApp, DashAsOutputWritesTheTextsToStandardOutputInOrder) {
+    // The first file takes far longer than the rest, which other threads finish first.
+    WriteBytes(m_dir / "big.pdf",
+               pagewright::pdfgen::MakePdf(std::vector<std::string>(3000, "BT (big) Tj ET Q")));
     WriteBytes(m_dir / "blank.pdf", pagewright::pdfgen::MakePdf({"0 0 m 9 9 l S"}));
-    const std::vector<std::string> args = {"-j",       "3",           "-o",           "-",
-                                           P("b.pdf"), P("gone.pdf"), P("blank.pdf"), P("a.pdf")};
+    std::vector<std::string> args = {"-j",         "3",        "-o",          "-",
+                                     P("big.pdf"), P("b.pdf"), P("gone.pdf"), P("blank.pdf")};
+    args.insert(args.end(), 20, P("a.pdf"));
     EXPECT_EQ(Run(args), kExitFailed);
-    EXPECT_EQ(m_out.str(), "beta\r\nalpha\r\n");
+    std::string expected;
+    for (int i = 0; i < 3000; ++i)
+        expected += "big\r\n";
+    expected += "beta\r\n";
+    for (int i = 0; i < 20; ++i)
+        expected += "alpha\r\n";
+    EXPECT_EQ(m_out.str(), expected);
     EXPECT_EQ(m_err.str(), "pagewright-cli: " + P("gone.pdf") +
                                ": cannot open the PDF: No such file or directory\n"
                                "pagewright-cli: " +
                                P("blank.pdf") + ": " + kNoTextFound +
                                "\n"
-                               "pagewright-cli: 3 of 4 files converted to standard output, 1 with " +
+                               "pagewright-cli: 23 of 24 files converted to standard output, 1 with " +
                                kNoTextFound + ", 1 failed\n");
     EXPECT_TRUE(fs::is_empty(m_dir / "out")) << "no text file is written";
 

@@ -1,5 +1,4 @@
 #include "cli/conversion_runner.h"
-#include "cli/ordered_runner.h"
 
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
@@ -111,51 +110,6 @@ TEST_F(ConversionRunner, RefusedThreadsLeaveTheWorkToThoseRunning) {
         for (int i = 0; i < 10; ++i) {
             EXPECT_TRUE(run.files[i].converted) << run.files[i].reason;
             EXPECT_EQ(ReadBytes(run.files[i].target), "text " + std::to_string(i) + "\r\n");
-        }
-    }
-}
-
-TEST_F(ConversionRunner, InOrderHandsOnEveryTextInListOrderAndStopsWhenRefused) {
-    // The first file is much larger than the rest, so the others finish first on other threads.
-    std::vector<std::string> sources;
-    std::vector<std::string> contents(1, std::string());
-    for (int i = 0; i < 3000; ++i)
-        contents[0] += "BT (first " + std::to_string(i) + ") Tj ET\n";
-    WriteBytes(m_dir / "big.pdf", pagewright::pdfgen::MakePdf(contents));
-    sources.push_back((m_dir / "big.pdf").string());
-    for (int i = 1; i < 40; ++i)
-        sources.push_back(i == 5
-                              ? (m_dir / "missing.pdf").string()
-                              : MakeSource("o/f" + std::to_string(i) + ".pdf", "text " + std::to_string(i)));
-    for (const std::size_t refuseAt : {std::size_t{0}, std::size_t{3}}) {
-        SCOPED_TRACE(refuseAt);
-        std::vector<std::string> order;
-        std::vector<std::string> texts;
-        const TextDelivery deliver = [&](const FileResult& r, const std::string& text, std::size_t done,
-                                         std::size_t total) {
-            EXPECT_EQ(total, sources.size());
-            EXPECT_EQ(done, order.size() + 1);
-            order.push_back(r.source);
-            texts.push_back(text);
-            return done != refuseAt;
-        };
-        const RunResult run = ConvertAllInOrder(sources, 4, deliver);
-        const std::size_t delivered = refuseAt == 0 ? sources.size() : refuseAt;
-        ASSERT_EQ(order.size(), delivered);
-        for (std::size_t i = 0; i < delivered; ++i) {
-            EXPECT_EQ(order[i], sources[i]);
-            const std::string expected = i == 0   ? texts[0]
-                                         : i == 5 ? ""
-                                                  : "text " + std::to_string(i) + "\r\n";
-            EXPECT_EQ(texts[i], expected) << i;
-        }
-        EXPECT_EQ(texts[0].substr(0, 9), "first 0\r\n");
-        EXPECT_EQ(run.files[0].converted, true);
-        for (std::size_t i = delivered; i < sources.size(); ++i)
-            EXPECT_EQ(run.files[i].reason, "not converted: the output failed") << i;
-        if (refuseAt == 0) {
-            EXPECT_FALSE(run.files[5].converted);
-            EXPECT_NE(run.files[5].reason.find("cannot open the PDF"), std::string::npos);
         }
     }
 }
