@@ -10,6 +10,7 @@
 #include "settings/widgets/encoder_settings_dlg.h"
 #include "settings/widgets/encoder_settings_template.h"
 
+#include <QDir>
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLabel>
@@ -310,11 +311,16 @@ TEST(StartupArguments, FilesOptionsAndErrors) {
         A action;
         QStringList files;
     };
-    const QString cwd = "/home/me/docs";
+#ifdef Q_OS_WIN
+    const QString root = "C:";
+#else
+    const QString root;
+#endif
+    const QString cwd = root + "/home/me/docs";
     const std::vector<Case> cases = {
-        {{"a.pdf", "/tmp/../b.pdf", "file:///x/My%20File.pdf"},
+        {{"a.pdf", root + "/tmp/../b.pdf", QUrl::fromLocalFile(root + "/x/My File.pdf").toString()},
          A::Run,
-         {cwd + "/a.pdf", "/b.pdf", "/x/My File.pdf"}},
+         {cwd + "/a.pdf", root + "/b.pdf", root + "/x/My File.pdf"}},
         {{"--", "-x.pdf", "--help"}, A::Run, {cwd + "/-x.pdf", cwd + "/--help"}},
         {{"a.pdf", "--version"}, A::Version, {}},
         {{"--frobnicate", "a.pdf"}, A::Error, {}},
@@ -322,7 +328,10 @@ TEST(StartupArguments, FilesOptionsAndErrors) {
     for (const Case& c : cases) {
         const StartupArguments parsed = ParseStartupArguments(c.args, cwd);
         EXPECT_EQ(parsed.action, c.action) << c.args.join(' ').toStdString();
-        EXPECT_EQ(parsed.files, c.files) << c.args.join(' ').toStdString();
+        QStringList files;
+        for (const QString& file : c.files)
+            files << QDir::toNativeSeparators(file);
+        EXPECT_EQ(parsed.files, files) << c.args.join(' ').toStdString();
     }
     EXPECT_EQ(ParseStartupArguments({"--frobnicate"}, cwd).error, "unknown option '--frobnicate'");
 }

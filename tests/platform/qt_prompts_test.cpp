@@ -74,7 +74,7 @@ TEST(QtPrompts, FileDialogAddsPdfToATypedNameAndFolderPickerStartsWhereItIsTold)
     TempDir dir;
     WriteBytes(dir / "report.pdf", "%PDF-1.4");
     std::filesystem::create_directory(dir / "start");
-    const QString folder = QString::fromStdString(dir.Path().string());
+    const QString folder = QDir::fromNativeSeparators(QString::fromStdString(dir.Path().string()));
     CQtPrompts prompts;
 
     QString suffix;
