@@ -7,6 +7,8 @@
 #include "platform/widgets/qt_desktop_shell.h"
 #include "platform/widgets/qt_prompts.h"
 
+#include <QTimer>
+
 int CConverterApp::InitInstance() {
     CQtPrompts prompts;
     CQtDesktopShell shell;
@@ -16,6 +18,9 @@ int CConverterApp::InitInstance() {
     const PlatformServices services{prompts, shell, browser, *profile, directories};
 
     CConverterDlg dialog(services);
+    // Once the window shows, so that the questions and the message stand over it.
+    if (!m_files.isEmpty())
+        QTimer::singleShot(0, &dialog, [&dialog, this] { dialog.AddFromDesktop(m_files); });
     dialog.exec();
     return 0;
 }

@@ -13,16 +13,25 @@
 #include "settings/widgets/encoder_settings_dlg.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTreeWidget>
+#include <QUrl>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -42,7 +51,8 @@ int ControlFor(Command command) {
 
 CConverterDlg::CConverterDlg(const PlatformServices& services, QWidget* parent)
     : QDialog(parent), m_services(services),
-      m_linkOpener(m_services.shell, m_services.browser, m_services.prompts) {
+      m_linkOpener(m_services.shell, m_services.browser, m_services.prompts),
+      m_folderOpener(m_services.shell, m_services.browser, m_services.prompts) {
     m_batch = new CJobBatch(*this, m_services.prompts, this);
     connect(m_batch, &CJobBatch::RunFinished, this, [this] {
         if (m_closePending) {
@@ -98,7 +108,6 @@ void CConverterDlg::CreateControls() {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
 
-    QWidget* previous = nullptr;
     QList<QWidget*> frames;
     for (const ControlTemplate& t : kMainWindowControls) {
         const QString text = t.text ? QString::fromUtf8(t.text) : QString();
@@ -148,11 +157,11 @@ void CConverterDlg::CreateControls() {
         // Hidden controls exist but are never shown.
         w->setVisible(t.visible);
         w->setObjectName(QStringLiteral("control%1").arg(t.id));
-        if (w->focusPolicy() != Qt::NoFocus) {
-            if (previous)
-                setTabOrder(previous, w);
-            previous = w;
-        }
+        if (t.accessibleName || !text.isEmpty())
+            w->setAccessibleName(t.accessibleName ? QString::fromUtf8(t.accessibleName)
+                                                  : QString(text).remove(QLatin1Char('&')));
+        if (t.description)
+            w->setAccessibleDescription(QString::fromUtf8(t.description));
         m_controls.insert(t.id, w);
     }
     // The frames lie over the controls, whose flat faces would otherwise cut their lines where the
@@ -165,8 +174,60 @@ void CConverterDlg::CreateControls() {
     for (const ControlTemplate& t : kMainWindowControls)
         if (t.onClick)
             connect(Button(t.id), &CImageButton::clicked, this, t.onClick);
-    // The first tab stop, the Quit button, starts with the focus.
-    Control(IDOK)->setFocus();
+    SetUpKeyboard();
+    // Adding files is the first thing to do.
+    Control(IDC_ADD)->setFocus();
+
+    // Shown while a close waits for the file in hand: over the foot of the job list.
+    m_closingNote = new QLabel(QStringLiteral("Closing once the file being converted is done..."), this);
+    m_closingNote->setObjectName(QStringLiteral("closingNote"));
+    m_closingNote->setAlignment(Qt::AlignCenter);
+    m_closingNote->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_closingNote->setAutoFillBackground(true);
+    m_closingNote->setBackgroundRole(QPalette::ToolTipBase);
+    m_closingNote->setForegroundRole(QPalette::ToolTipText);
+    const QRect list = m_list->geometry();
+    const int height = m_closingNote->fontMetrics().height() + 12;
+    m_closingNote->setGeometry(list.left() + 12, list.bottom() - height - 12, list.width() - 24, height);
+    m_closingNote->hide();
+}
+
+void CConverterDlg::SetUpKeyboard() {
+    // Tab goes through the layout: rows from the top, each from the left.
+    std::vector<const ControlTemplate*> order;
+    for (const ControlTemplate& t : kMainWindowControls)
+        order.push_back(&t);
+    std::stable_sort(order.begin(), order.end(), [](const ControlTemplate* a, const ControlTemplate* b) {
+        return std::pair(a->units.y(), a->units.x()) < std::pair(b->units.y(), b->units.x());
+    });
+    QWidget* previous = nullptr;
+    for (const ControlTemplate* t : order) {
+        QWidget* w = Control(t->id);
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+
+    // "&Add" and "&About" share their letter, and the toolkit answers a shared letter by moving the
+    // focus between the buttons without clicking either. The letter stays with the first of them
+    // in the template, Add, so Alt+A adds files at the first press; About keeps its caption.
+    QSet<QString> taken;
+    for (const ControlTemplate& t : kMainWindowControls) {
+        auto* button = qobject_cast<QAbstractButton*>(Control(t.id));
+        if (!button || button->shortcut().isEmpty())
+            continue;
+        const QString key = button->shortcut().toString();
+        if (taken.contains(key))
+            button->setShortcut(QKeySequence());
+        else
+            taken.insert(key);
+    }
+
+    m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
+    m_list->viewport()->setAcceptDrops(true);
 }
 
 void CConverterDlg::SetUpImageButtons() {
@@ -261,6 +322,10 @@ void CConverterDlg::OnClear() {
     m_batch->OnClear();
 }
 void CConverterDlg::OnConvert() {
+    // A folder deleted since start-up is made again as start-up makes it; only when that fails do
+    // the rows fail.
+    if (RowCount() > 0 && !m_batch->IsRunning())
+        EnsureOutputDirectory(m_services.directories, m_outputDirectory->text());
     m_batch->OnConvert();
 }
 void CConverterDlg::OnStop() {
@@ -268,12 +333,17 @@ void CConverterDlg::OnStop() {
 }
 
 void CConverterDlg::OnBrowse() {
-    ::OnBrowse(m_services.prompts, m_services.profile,
-               [this](const QString& path) { m_outputDirectory->setText(path); });
+    ::OnBrowse(
+        m_services.prompts, m_services.profile,
+        [this](const QString& path) { m_outputDirectory->setText(path); }, m_outputDirectory->text());
 }
 
 void CConverterDlg::OnOpenOutputDir() {
-    m_services.shell.OpenFolder(m_outputDirectory->text());
+    m_folderOpener.Open(m_outputDirectory->text());
+}
+
+void CConverterDlg::AddFromDesktop(const QStringList& paths) {
+    m_batch->AddFromDesktop(paths);
 }
 
 void CConverterDlg::OnAbout() {
@@ -319,7 +389,76 @@ void CConverterDlg::CloseWhenIdle() {
         return;
     }
     m_batch->RequestStop();
-    m_closePending = true;
+    if (!m_closePending) {
+        m_closePending = true;
+        ShowClosePending();
+    }
+}
+
+void CConverterDlg::ShowClosePending() {
+    // The stop is already asked for; the note says why the window is still there.
+    Control(IDC_STOP)->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+    m_closingNote->raise();
+    m_closingNote->show();
+}
+
+namespace {
+
+bool HoldsLocalFiles(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+} // namespace
+
+bool CConverterDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->matches(QKeySequence::Delete) || key->key() == Qt::Key_Delete) &&
+            Control(IDC_REMOVE)->isEnabled()) {
+            OnRemove();
+            return true;
+        }
+        return false;
+    }
+    if (watched != m_list->viewport())
+        return false;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        // Files are taken only while no run is on.
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!m_batch->IsRunning() && HoldsLocalFiles(drag->mimeData())) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (m_batch->IsRunning() || !HoldsLocalFiles(drop->mimeData())) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        QStringList paths;
+        for (const QUrl& url : drop->mimeData()->urls())
+            paths << (url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString());
+        // The questions and the message come once the drop has ended: a modal prompt inside it
+        // would keep the program the files came from waiting too.
+        QMetaObject::invokeMethod(
+            this, [this, paths] { AddFromDesktop(paths); }, Qt::QueuedConnection);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 // The job list, seen by the batch.
@@ -425,5 +564,5 @@ void CConverterDlg::SetProgressRange(int low, int high) {
 }
 
 void CConverterDlg::OpenFolder(const QString& path) {
-    m_services.shell.OpenFolder(path);
+    m_folderOpener.Open(path);
 }

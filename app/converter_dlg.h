@@ -2,6 +2,7 @@
 
 #include "batch/job_window.h"
 #include "controls/link_opener.h"
+#include "platform/folder_opener.h"
 #include "platform/platform_services.h"
 
 #include <QDialog>
@@ -10,6 +11,7 @@
 class CImageButton;
 class CJobBatch;
 class CLinkLabel;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QTreeWidget;
@@ -19,7 +21,12 @@ class QTreeWidget;
 // the buttons in the Empty, Ready and Converting states, and asks before quitting.
 //
 // Closing the window during a conversion (close box, Escape, Alt+F4) turns into a stop request:
-// the window stays usable until the worker has finished the file in hand, then closes.
+// the window stays usable until the worker has finished the file in hand, then closes; meanwhile
+// a note over the job list says so.
+//
+// PDF files dropped onto the job list, and those named on the command line, are added by the rules
+// of Add (CJobBatch::AddFromDesktop). Delete in the job list removes the selected rows when Remove
+// is enabled.
 class CConverterDlg : public QDialog, private IJobWindow {
     Q_OBJECT
 
@@ -38,6 +45,11 @@ public:
     CJobBatch& Batch() const { return *m_batch; }
     // True while a close waits for the running conversion to stop.
     bool IsClosePending() const { return m_closePending; }
+    // The note shown over the job list while a close waits.
+    QLabel* ClosingNote() const { return m_closingNote; }
+
+    // Files handed over by the desktop: the command line at start-up, a drop onto the job list.
+    void AddFromDesktop(const QStringList& paths);
 
     // The handlers of the window's commands.
     void OnAdd();
@@ -57,6 +69,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Drops onto the job list and the Delete key in it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
@@ -67,6 +81,9 @@ private:
     void SetUpImageButtons();
     void SetUpJobList();
     void AddAboutCommand();
+    // Tab order by the layout; a mnemonic letter that two buttons share stays with the first.
+    void SetUpKeyboard();
+    void ShowClosePending();
     // True where the window's own background shows: no control, or a frame or a plain label.
     bool IsBackgroundAt(const QPoint& at) const;
     bool ConfirmQuit();
@@ -92,11 +109,13 @@ private:
 
     PlatformServices m_services;
     CLinkOpener m_linkOpener;
+    CFolderOpener m_folderOpener;
     QHash<int, QWidget*> m_controls;
     CLinkLabel* m_homePageLink = nullptr;
     QTreeWidget* m_list = nullptr;
     QLineEdit* m_outputDirectory = nullptr;
     QProgressBar* m_progress = nullptr;
+    QLabel* m_closingNote = nullptr;
     CJobBatch* m_batch = nullptr;
     bool m_closePending = false;
 };

@@ -8,8 +8,9 @@
 
 #include <optional>
 
-// The main window's template: its size and its controls in tab order, in dialog units, with the
-// command each button carries and the handler that its click runs; then the images of the buttons.
+// The main window's template: its size and its controls, in dialog units, with the command each
+// button carries, the handler that its click runs and what a screen reader says of it; then the
+// images of the buttons. The tab order follows the layout: top to bottom, then left to right.
 
 enum ControlId : int {
     IDOK = 1,
@@ -48,6 +49,9 @@ struct ControlTemplate {
     const char* toolTip;              // nullptr: none; the image buttons get theirs at set-up
     std::optional<Command> command;   // the batch command whose state the button follows
     void (CConverterDlg::*onClick)(); // nullptr: a click runs nothing of the window's
+    // For screen readers: the name (nullptr: the caption without its "&") and what the control does.
+    const char* accessibleName;
+    const char* description;
 };
 
 inline constexpr int kMainWindowWidthUnits = 341;
@@ -57,38 +61,59 @@ inline constexpr int kDialogFontPoints = 8;
 // clang-format off
 inline const ControlTemplate kMainWindowControls[] = {
     {IDOK, ControlKind::DefaultButton, "&Quit", {282, 18, 49, 26}, true, true, "Quit",
-     Command::Quit, &CConverterDlg::OnOK},
-    {IDC_FILE_LIST, ControlKind::List, nullptr, {7, 51, 327, 146}, true, true, nullptr, {}, nullptr},
+     Command::Quit, &CConverterDlg::OnOK,
+     nullptr, "Asks whether to quit, then closes Pagewright"},
+    {IDC_FILE_LIST, ControlKind::List, nullptr, {7, 51, 327, 146}, true, true, nullptr, {}, nullptr,
+     "Job list", "The PDF files to convert, one row each: number, name, size, target format and status"},
     {IDC_ADD, ControlKind::Button, "&Add", {11, 18, 47, 26}, true, true, "Add video files to convert flv video format.",
-     Command::Add, &CConverterDlg::OnAdd},
+     Command::Add, &CConverterDlg::OnAdd,
+     nullptr, "Adds PDF files at the top of the job list"},
     {IDC_REMOVE, ControlKind::Button, "&Remove", {59, 18, 57, 26}, true, false, "Remove a item from list.",
-     Command::Remove, &CConverterDlg::OnRemove},
+     Command::Remove, &CConverterDlg::OnRemove,
+     nullptr, "Removes the selected rows from the job list"},
     {IDC_CLEAR, ControlKind::Button, "&Clear", {117, 18, 51, 26}, true, false, "Clear all items from list.",
-     Command::Clear, &CConverterDlg::OnClear},
+     Command::Clear, &CConverterDlg::OnClear,
+     nullptr, "Removes every row from the job list"},
     {IDC_CONVERT, ControlKind::Button, "Conver&t", {170, 18, 63, 26}, true, false, "Start convert video files to flv video format.",
-     Command::Convert, &CConverterDlg::OnConvert},
+     Command::Convert, &CConverterDlg::OnConvert,
+     nullptr, "Converts every PDF file of the list into a text file in the output directory"},
     {IDC_STOP, ControlKind::Button, "&Stop", {234, 18, 47, 26}, true, false, "Stop converting.",
-     Command::Stop, &CConverterDlg::OnStop},
-    {IDC_PROGRESS, ControlKind::Progress, nullptr, {73, 195, 241, 11}, false, true, nullptr, {}, nullptr},
-    {IDC_STATIC_OUTDIR_LABEL, ControlKind::Label, "Output directory:", {16, 211, 69, 8}, true, true, nullptr, {}, nullptr},
-    {IDC_OUTDIR_EDIT, ControlKind::Edit, "", {89, 209, 159, 13}, true, false, nullptr, {}, nullptr},
+     Command::Stop, &CConverterDlg::OnStop,
+     nullptr, "Stops the conversion after the file in hand"},
+    {IDC_PROGRESS, ControlKind::Progress, nullptr, {73, 195, 241, 11}, false, true, nullptr, {}, nullptr,
+     "Progress", nullptr},
+    {IDC_STATIC_OUTDIR_LABEL, ControlKind::Label, "Output directory:", {16, 211, 69, 8}, true, true, nullptr, {}, nullptr,
+     nullptr, nullptr},
+    {IDC_OUTDIR_EDIT, ControlKind::Edit, "", {89, 209, 159, 13}, true, false, nullptr, {}, nullptr,
+     "Output directory", "The folder the text files are written to"},
     {IDC_BROWSE, ControlKind::Button, "&Browse", {253, 209, 57, 16}, true, true, "Select a directory for saving FLV video files.",
-     {}, &CConverterDlg::OnBrowse},
-    {IDC_STATIC_BUTTON_FRAME, ControlKind::Frame, nullptr, {7, 11, 327, 37}, true, true, nullptr, {}, nullptr},
-    {IDC_STATIC_OUTDIR_FRAME, ControlKind::Frame, nullptr, {7, 199, 327, 33}, true, true, nullptr, {}, nullptr},
-    {IDC_STATIC_PROGRESS_LABEL, ControlKind::Label, "Progress:", {32, 197, 37, 8}, false, true, nullptr, {}, nullptr},
+     {}, &CConverterDlg::OnBrowse,
+     nullptr, "Chooses the output directory"},
+    {IDC_STATIC_BUTTON_FRAME, ControlKind::Frame, nullptr, {7, 11, 327, 37}, true, true, nullptr, {}, nullptr,
+     nullptr, nullptr},
+    {IDC_STATIC_OUTDIR_FRAME, ControlKind::Frame, nullptr, {7, 199, 327, 33}, true, true, nullptr, {}, nullptr,
+     nullptr, nullptr},
+    {IDC_STATIC_PROGRESS_LABEL, ControlKind::Label, "Progress:", {32, 197, 37, 8}, false, true, nullptr, {}, nullptr,
+     nullptr, nullptr},
     {IDC_OPEN_OUTDIR, ControlKind::Button, "&Open", {312, 209, 22, 16}, true, true, "Open output dorectory.",
-     {}, &CConverterDlg::OnOpenOutputDir},
+     {}, &CConverterDlg::OnOpenOutputDir,
+     nullptr, "Shows the output directory in the file browser"},
     // Help and Web Site open their addresses themselves (SetLinkURL); the window has no handler for them.
-    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr, {}, nullptr},
-    {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr, {}, nullptr},
-    {IDC_ABOUT_BUTTON, ControlKind::Button, "&About", {34, 1, 25, 12}, true, true, nullptr, {}, &CConverterDlg::OnAbout},
+    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr, {}, nullptr,
+     nullptr, "Opens the help page in the web browser"},
+    {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr, {}, nullptr,
+     nullptr, "Opens the home page in the web browser"},
+    {IDC_ABOUT_BUTTON, ControlKind::Button, "&About", {34, 1, 25, 12}, true, true, nullptr, {}, &CConverterDlg::OnAbout,
+     nullptr, "Shows the version and the home page of Pagewright"},
     {IDC_SETTINGS, ControlKind::Button, "Settings", {278, 1, 56, 12}, false, true, "Select custom settings for FLV video encoder.",
-     {}, &CConverterDlg::OnSettings},
-    {IDC_HOMEPAGE_LINK, ControlKind::Link, nullptr, {60, 3, 89, 8}, true, true, nullptr, {}, nullptr},
+     {}, &CConverterDlg::OnSettings,
+     nullptr, "Opens the encoder settings"},
+    {IDC_HOMEPAGE_LINK, ControlKind::Link, nullptr, {60, 3, 89, 8}, true, true, nullptr, {}, nullptr,
+     "Home page", "Opens the home page in the web browser"},
     {IDC_STATIC_NOTE, ControlKind::Label,
      "NOTE:This program can extract text found in a PDF.It can't extract text found with an image found in a PDF.",
-     {7, 180, 312, 16}, false, true, nullptr, {}, nullptr},
+     {7, 180, 312, 16}, false, true, nullptr, {}, nullptr,
+     nullptr, nullptr},
 };
 // clang-format on
 

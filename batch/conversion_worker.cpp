@@ -4,6 +4,8 @@
 #include "engine/file_io.h"
 #include "engine/pdf_text_extractor.h"
 
+#include <QFileInfo>
+
 #include <memory>
 #include <string>
 
@@ -27,8 +29,9 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
             // A row that appeared during the run is a source of it too.
             sources.Insert(ToFileSystemPath(source));
             std::string reason;
+            // A PDF without text is complete all the same; the tooltip says why its text is empty.
             if (engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target), &reason, &sources))
-                window.SetStatus(row, kStatusComplete, {});
+                window.SetStatus(row, kStatusComplete, QString::fromStdString(reason));
             else
                 window.SetStatus(row, kStatusFailed, QString::fromStdString(reason));
             if (row + 1 >= window.RowCount())
@@ -36,7 +39,8 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
         }
     }
 
-    if (!stopRequested.exchange(false))
+    // A folder that has gone (and so made every row fail) is not shown.
+    if (!stopRequested.exchange(false) && QFileInfo(outputDirectory).isDir())
         window.OpenFolder(outputDirectory);
 
     ApplyStateChange(window, StateChange::RunEnded);

@@ -5,6 +5,7 @@
 #include "batch/job_paths.h"
 #include "platform/prompts.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QSet>
@@ -50,10 +51,16 @@ bool CJobBatch::IsFileInList(const QString& path) const {
 
 void CJobBatch::OnAdd() {
     m_stopRequested.store(false);
-    const QString outputDirectory = m_window.OutputDirectory();
-    const QStringList paths = m_prompts.PickPdfFiles();
+    AddFiles(m_prompts.PickPdfFiles());
+}
+
+void CJobBatch::AddFiles(const QStringList& paths) {
+    if (m_worker)
+        return;
+    m_stopRequested.store(false);
     if (paths.isEmpty())
         return;
+    const QString outputDirectory = m_window.OutputDirectory();
 
     // The rows' keys, gathered once: asking the list for every chosen file would make adding
     // thousands of files quadratic.
@@ -67,8 +74,13 @@ void CJobBatch::OnAdd() {
     for (const QString& path : paths) {
         const QString target = TargetPathFor(path, outputDirectory);
         const QString key = DuplicateKey(path);
-        if (inList.contains(key))
-            return; // the rest of the selection is not added, and the buttons stay as they are
+        // A duplicate ends the Add: the rest is not added. The buttons stay as they are unless rows
+        // were added, which must be convertible and removable.
+        if (inList.contains(key)) {
+            if (insertAt > 0)
+                ApplyStateChange(m_window, StateChange::FilesAdded);
+            return;
+        }
         const QString size = SizeText(QFileInfo(path).size());
         if (QFileInfo::exists(target) &&
             m_prompts.AskYesNo(kOverwriteQuestion + target + QStringLiteral("!"), kWarning,
@@ -83,6 +95,25 @@ void CJobBatch::OnAdd() {
         ++insertAt;
     }
     ApplyStateChange(m_window, StateChange::FilesAdded);
+}
+
+void CJobBatch::AddFromDesktop(const QStringList& paths) {
+    if (m_worker)
+        return;
+    QStringList pdfs;
+    QList<LeftOutPath> leftOut;
+    for (const QString& path : paths) {
+        const QString reason = NotAPdfReason(path);
+        if (reason.isEmpty())
+            pdfs << path;
+        else
+            leftOut.append({path, reason});
+    }
+    if (!pdfs.isEmpty())
+        AddFiles(pdfs);
+    if (!leftOut.isEmpty())
+        m_prompts.ShowMessage(LeftOutMessage(leftOut), QCoreApplication::applicationName(),
+                              PromptIcon::Exclamation);
 }
 
 void CJobBatch::OnRemove() {

@@ -24,10 +24,17 @@ public:
     // never outlives the window it drives.
     ~CJobBatch() override;
 
-    // Picks PDF files and puts a row for each at the top of the list, in the picker's order. The
-    // first path that is already in the list ends the Add silently; a path whose text file exists
-    // is added only when the overwrite question is answered Yes.
+    // Picks PDF files and adds them (AddFiles).
     void OnAdd();
+    // The rules of Add for chosen PDF files: a row for each at the top of the list, in the given
+    // order. The first path that is already in the list ends the Add silently; a path whose text
+    // file exists is added only when the overwrite question is answered Yes. An Add that went
+    // through every path, or that added any row, leaves the buttons in the Ready state. Clears the
+    // stop request; does nothing else during a run.
+    void AddFiles(const QStringList& paths);
+    // Paths handed over by the desktop (the command line, a drop): the PDF files among them are
+    // added by AddFiles, the others named in one message. Nothing during a run.
+    void AddFromDesktop(const QStringList& paths);
     // Removes the selected rows; the row after each removed block becomes selected.
     void OnRemove();
     void OnClear();

@@ -1,8 +1,14 @@
 #include "batch/job_paths.h"
 
+#include "engine/file_io.h"
 #include "engine/target_path.h"
 
+#include <QByteArrayView>
 #include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
 
 QString TargetPathFor(const QString& source, const QString& outputDirectory) {
     return QString::fromStdU16String(
@@ -23,4 +29,35 @@ QString DuplicateKey(const QString& path) {
 
 QString SizeText(qint64 bytes) {
     return QString::number(bytes / 1000) + QStringLiteral("kb");
+}
+
+QString NotAPdfReason(const QString& path) {
+    namespace io = pagewright::io;
+    io::UniqueFile file;
+    io::FileKind kind = io::FileKind::Missing;
+    const int error = path.isEmpty() ? ENOENT : io::OpenRegularFile(ToFileSystemPath(path), file, kind);
+    if (error == ENOENT || error == ENOTDIR)
+        return QStringLiteral("not found");
+    if (error == 0 && !file)
+        return QString::fromUtf8(io::DescribeKind(kind));
+    // The open-file dialog lists a .pdf file whether or not it can be read; so does this.
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return {};
+    if (error != 0)
+        return QStringLiteral("cannot be read: ") +
+               QString::fromStdString(std::generic_category().message(error));
+    char head[1024];
+    const std::size_t n = std::fread(head, 1, sizeof head, file.get());
+    if (QByteArrayView(head, static_cast<qsizetype>(n)).contains("%PDF-"))
+        return {};
+    return QStringLiteral("not a PDF file");
+}
+
+QString LeftOutMessage(const QList<LeftOutPath>& leftOut, qsizetype shown) {
+    QString text = QStringLiteral("Only PDF files can be added to the list. Left out:\n");
+    for (qsizetype i = 0; i < leftOut.size() && i < shown; ++i)
+        text += QStringLiteral("\n%1 (%2)").arg(leftOut[i].path, leftOut[i].reason);
+    if (leftOut.size() > shown)
+        text += QStringLiteral("\n... and %1 more").arg(leftOut.size() - shown);
+    return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <filesystem>
@@ -19,3 +20,16 @@ QString DuplicateKey(const QString& path);
 
 // The Size column: bytes / 1000, truncated, then "kb" (999 bytes give "0kb").
 QString SizeText(qint64 bytes);
+
+// Why `path`, handed over by the desktop (the command line, a drop), is not a PDF file to add; empty
+// when it is one. A PDF file is an existing regular file (links followed) whose name ends in ".pdf",
+// in any letter case, or whose first kilobyte holds "%PDF-". Never waits on a named pipe or device.
+QString NotAPdfReason(const QString& path);
+
+// One message naming the paths that were left out, each with its reason (at most `shown` of them,
+// then how many more).
+struct LeftOutPath {
+    QString path;
+    QString reason;
+};
+QString LeftOutMessage(const QList<LeftOutPath>& leftOut, qsizetype shown = 10);

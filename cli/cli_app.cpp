@@ -2,8 +2,10 @@
 
 #include "cli/cli_options.h"
 #include "cli/conversion_runner.h"
+#include "cli/ordered_runner.h"
 #include "cli/terminal_text.h"
 #include "engine/os_path.h"
+#include "engine/pdf_text_extractor.h"
 #include "engine/product_version.h"
 
 #include <cerrno>
@@ -50,7 +52,8 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
         return PrintResult(streams, std::string("pagewright-cli ") + kProductVersion + "\n");
 
     std::error_code ec;
-    if (!std::filesystem::is_directory(OsPath(PathFromUtf8(options.outputDirectory)), ec))
+    if (!options.toStandardOutput &&
+        !std::filesystem::is_directory(OsPath(PathFromUtf8(options.outputDirectory)), ec))
         return UsageError(err, "output directory '" + options.outputDirectory + "' does not exist");
 
     std::string listError;
@@ -65,26 +68,61 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
             err << "\r\033[K";
             progressShown = false;
         }
-        if (!result.converted)
+        // A failure always, the note on a PDF without text unless quiet.
+        if (!result.converted || (!result.reason.empty() && !options.quiet))
             err << "pagewright-cli: " << ForTerminal(result.source) << ": " << result.reason << "\n";
         if (showProgress && done < total) {
             err << "[" << done << "/" << total << "] " << ForTerminal(result.source) << std::flush;
             progressShown = true;
         }
     };
-    const RunResult run = ConvertAll(*sources, options.outputDirectory, options.jobs, report);
+
+    RunResult run;
+    int outputError = 0;
+    if (options.toStandardOutput) {
+        // Whole texts in the order of the files; a file that failed writes nothing.
+        auto deliver = [&](const FileResult& result, const std::string& text, std::size_t done,
+                           std::size_t total) {
+            if (result.converted && !text.empty()) {
+                errno = 0;
+                streams.out.write(text.data(), static_cast<std::streamsize>(text.size()));
+                streams.out.flush();
+                if (!streams.out) {
+                    outputError = errno != 0 ? errno : EIO;
+                    return false;
+                }
+            }
+            report(result, done, total);
+            return true;
+        };
+        run = ConvertAllInOrder(*sources, options.jobs, deliver);
+    } else {
+        run = ConvertAll(*sources, options.outputDirectory, options.jobs, report);
+    }
     const std::vector<FileResult>& results = run.files;
+    if (outputError != 0) {
+        if (progressShown)
+            err << "\r\033[K";
+        err << "pagewright-cli: cannot write to standard output: "
+            << std::generic_category().message(outputError) << "\n";
+    }
 
     std::size_t failed = 0;
-    for (const FileResult& result : results)
+    std::size_t withoutText = 0;
+    for (const FileResult& result : results) {
         failed += result.converted ? 0 : 1;
+        withoutText += result.converted && !result.reason.empty() ? 1 : 0;
+    }
     if (!options.quiet) {
         if (!run.threadProblem.empty())
             err << "pagewright-cli: could not start more threads (" << run.threadProblem << "); converted "
                 << run.workers << (run.workers == 1 ? " file" : " files") << " at a time\n";
         err << "pagewright-cli: " << (results.size() - failed) << " of " << results.size()
-            << (results.size() == 1 ? " file" : " files") << " converted into "
-            << ForTerminal(options.outputDirectory);
+            << (results.size() == 1 ? " file" : " files") << " converted "
+            << (options.toStandardOutput ? std::string("to standard output")
+                                         : "into " + ForTerminal(options.outputDirectory));
+        if (withoutText > 0)
+            err << ", " << withoutText << " with " << kNoTextFound;
         if (failed > 0)
             err << ", " << failed << " failed";
         err << "\n";

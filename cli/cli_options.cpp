@@ -29,11 +29,13 @@ ParseResult Fail(std::string message) {
 } // namespace
 
 std::string UsageText() {
-    return "Usage: pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE...\n"
+    return "Usage: pagewright-cli [-o DIR|-] [-j N] [-q] [--files-from LIST] FILE...\n"
            "Extracts the plain text of each PDF FILE into DIR, as the file's name with .txt.\n"
            "\n"
            "  -o DIR             write the text files into DIR, which must exist\n"
            "                     (default: the current directory)\n"
+           "  -o -               write the texts to standard output instead, one after the\n"
+           "                     other in the order of the files\n"
            "  -j N               convert N files at a time (default: one per core)\n"
            "  -q                 quiet: no progress line and no summary; failures are still reported\n"
            "  --files-from LIST  also convert the files named in LIST, one path a line;\n"
@@ -80,7 +82,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg.rfind("-o", 0) == 0 && arg.rfind("--", 0) != 0) {
             if (!value(2, text))
                 return Fail("option -o needs a directory");
-            options.outputDirectory = text;
+            // A folder named "-" is still reachable as "./-".
+            options.toStandardOutput = text == "-";
+            if (!options.toStandardOutput)
+                options.outputDirectory = text;
         } else if (arg.rfind("-j", 0) == 0 && arg.rfind("--", 0) != 0) {
             if (!value(2, text))
                 return Fail("option -j needs a number");

@@ -6,7 +6,7 @@
 #include <vector>
 
 // Command line of pagewright-cli:
-//   pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE...
+//   pagewright-cli [-o DIR|-] [-j N] [-q] [--files-from LIST] FILE...
 
 namespace pagewright::cli {
 
@@ -21,7 +21,8 @@ struct Input {
 struct Options {
     Action action = Action::Convert;
     std::string outputDirectory = ".";
-    unsigned jobs = 0; // 0: one per core
+    bool toStandardOutput = false; // "-o -": the texts go to standard output, in list order
+    unsigned jobs = 0;             // 0: one per core
     bool quiet = false;
     std::vector<Input> inputs;
 };

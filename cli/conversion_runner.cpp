@@ -58,23 +58,26 @@ RunResult ConvertAll(const std::vector<std::string>& sources, const std::string&
         }
     };
 
-    run.workers = 1;
-    {
-        std::vector<std::jthread> threads;
-        threads.reserve(wanted);
-        for (std::size_t t = 1; t < wanted; ++t) {
-            try {
-                threads.push_back(startThread ? startThread(work) : std::jthread(work));
-                ++run.workers;
-            } catch (const std::system_error& e) {
-                // The threads already running and this one share the files between them.
-                run.threadProblem = e.code().message();
-                break;
-            }
-        }
-        work();
-    }
+    RunOnWorkers(wanted, work, startThread, run);
     return run;
+}
+
+void RunOnWorkers(std::size_t wanted, const std::function<void()>& work, const ThreadStarter& startThread,
+                  RunResult& run) {
+    run.workers = 1;
+    std::vector<std::jthread> threads;
+    threads.reserve(wanted);
+    for (std::size_t t = 1; t < wanted; ++t) {
+        try {
+            threads.push_back(startThread ? startThread(work) : std::jthread(work));
+            ++run.workers;
+        } catch (const std::system_error& e) {
+            // The threads already running and this one share the work between them.
+            run.threadProblem = e.code().message();
+            break;
+        }
+    }
+    work();
 }
 
 } // namespace pagewright::cli

@@ -31,6 +31,12 @@ using ProgressCallback = std::function<void(const FileResult& result, std::size_
 // thread, as std::jthread's constructor does (the default starter is that constructor).
 using ThreadStarter = std::function<std::jthread(std::function<void()> work)>;
 
+// Runs `work` on the calling thread and on up to `wanted` - 1 threads more, and returns when every
+// run of it has returned. When the system refuses a thread, the threads already started and the
+// calling one carry on alone: `run.workers` counts them and `run.threadProblem` says why.
+void RunOnWorkers(std::size_t wanted, const std::function<void()>& work, const ThreadStarter& startThread,
+                  RunResult& run);
+
 // Converts every source into outputDirectory by the target path rule, `jobs` files at a time
 // (0: one per core); the calling thread is one of the workers. When the system refuses a thread,
 // the files are shared among the workers already running, down to the calling thread alone, and

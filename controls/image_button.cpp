@@ -378,17 +378,21 @@ void CImageButton::DrawImage(QPainter& painter, const ImageRecord& record, const
 
 void CImageButton::DrawCaption(QPainter& painter, const QRect& captionRect, const ButtonLook& look) const {
     const QRect space = captionRect.translated(look.contentOffset);
-    const QRect measured = painter.boundingRect(space, kCaptionFlags, text());
+    // The underline marks the key that clicks the button; a button whose letter was given to
+    // another one shows none.
+    const int flags =
+        shortcut().isEmpty() ? (kCaptionFlags & ~Qt::TextShowMnemonic) | Qt::TextHideMnemonic : kCaptionFlags;
+    const QRect measured = painter.boundingRect(space, flags, text());
     const QRect block = CenterTextBlock(space, measured.size());
     if (look.embossed) {
         painter.setPen(palette().color(QPalette::Light));
-        painter.drawText(block.translated(1, 1), kCaptionFlags, text());
+        painter.drawText(block.translated(1, 1), flags, text());
         painter.setPen(palette().color(QPalette::Dark));
-        painter.drawText(block, kCaptionFlags, text());
+        painter.drawText(block, flags, text());
         return;
     }
     painter.setPen(ToQColor(m_colors[look.text]));
-    painter.drawText(block, kCaptionFlags, text());
+    painter.drawText(block, flags, text());
 }
 
 void CImageButton::enterEvent(QEnterEvent* event) {

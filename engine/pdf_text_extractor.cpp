@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 namespace pagewright::decode {
@@ -44,6 +45,36 @@ std::string ErrorText(int error) {
 void SetReason(std::string* reason, std::string text) {
     if (reason)
         *reason = std::move(text);
+}
+
+// Opens the PDF, which must be a regular file (never waiting on a pipe).
+bool OpenSource(const std::filesystem::path& source, pagewright::io::UniqueFile& in, std::string* reason) {
+    namespace io = pagewright::io;
+    io::FileKind kind = io::FileKind::Missing;
+    if (const int error = io::OpenRegularFile(source, in, kind); error != 0) {
+        SetReason(reason, "cannot open the PDF: " + ErrorText(error));
+        return false;
+    }
+    if (!in) {
+        SetReason(reason, std::string("the PDF is ") + io::DescribeKind(kind) + ", not a regular file");
+        return false;
+    }
+    return true;
+}
+
+// Reads the opened PDF whole and closes it.
+bool ReadSource(pagewright::io::UniqueFile& in, pagewright::io::FileBytes& bytes, std::string* reason) {
+    const int error = pagewright::io::ReadWholeFile(in.get(), bytes);
+    in.reset();
+    if (error == ENOMEM) {
+        SetReason(reason, "not enough memory to read the PDF");
+        return false;
+    }
+    if (error != 0) {
+        SetReason(reason, "cannot read the PDF: " + ErrorText(error));
+        return false;
+    }
+    return true;
 }
 
 // True when both paths name the same existing file (through links, case folding or ".." alike).
@@ -85,15 +116,8 @@ bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const s
     }
 
     io::UniqueFile in;
-    io::FileKind sourceKind = io::FileKind::Missing;
-    if (const int error = io::OpenRegularFile(source, in, sourceKind); error != 0) {
-        SetReason(reason, "cannot open the PDF: " + ErrorText(error));
+    if (!OpenSource(source, in, reason))
         return false;
-    }
-    if (!in) {
-        SetReason(reason, std::string("the PDF is ") + io::DescribeKind(sourceKind) + ", not a regular file");
-        return false;
-    }
     io::TargetInfo place;
     if (const int error = io::InspectTarget(target, place); error != 0) {
         SetReason(reason, "cannot create the text file: " + ErrorText(error));
@@ -110,16 +134,8 @@ bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const s
     }
 
     io::FileBytes bytes;
-    const int readError = io::ReadWholeFile(in.get(), bytes);
-    in.reset();
-    if (readError == ENOMEM) {
-        SetReason(reason, "not enough memory to read the PDF");
+    if (!ReadSource(in, bytes, reason))
         return false;
-    }
-    if (readError != 0) {
-        SetReason(reason, "cannot read the PDF: " + ErrorText(readError));
-        return false;
-    }
 
     io::ReplacementFile out;
     if (const int error = out.Create(place); error != 0) {
@@ -127,12 +143,14 @@ bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const s
         return false;
     }
     bool converted = true;
+    bool wroteText = false;
     int writeError = 0;
     {
         FileSink sink(out.File());
         converted = pagewright::decode::ConvertStreams(bytes.data.get(), bytes.size, sink);
         if (!sink.Flush())
             writeError = sink.Error();
+        wroteText = sink.WroteText();
     }
     bytes = {};
     if (!converted) {
@@ -146,5 +164,34 @@ bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const s
         SetReason(reason, "cannot write the text file: " + ErrorText(writeError));
         return false;
     }
+    SetReason(reason, wroteText ? "" : kNoTextFound);
+    return true;
+}
+
+bool CPdfTextExtractor::ConvertFileToText(const std::filesystem::path& source, std::string& text,
+                                          std::string* reason) const {
+    text.clear();
+    if (pagewright::io::HasNulByte(source)) {
+        SetReason(reason, "the file name holds a NUL byte");
+        return false;
+    }
+    pagewright::io::UniqueFile in;
+    pagewright::io::FileBytes bytes;
+    if (!OpenSource(source, in, reason) || !ReadSource(in, bytes, reason))
+        return false;
+    bool converted = false;
+    try {
+        StringSink sink(text);
+        converted = pagewright::decode::ConvertStreams(bytes.data.get(), bytes.size, sink);
+    } catch (const std::bad_alloc&) {
+        converted = false;
+    }
+    if (!converted) {
+        text.clear();
+        text.shrink_to_fit();
+        SetReason(reason, "not enough memory to inflate a stream");
+        return false;
+    }
+    SetReason(reason, HoldsText(text.data(), text.size()) ? "" : kNoTextFound);
     return true;
 }

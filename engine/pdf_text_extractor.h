@@ -9,6 +9,11 @@ namespace pagewright::io {
 class FileSet;
 }
 
+// What ConvertFile and ConvertFileToText say of a PDF that was converted but gave no text: nothing
+// but blanks and line breaks came out of it. The PDF may hold its text as images, in hexadecimal
+// strings or in an encoding that is not applied; nothing is guessed.
+inline constexpr char kNoTextFound[] = "no text found (images, hexadecimal strings or unsupported encodings)";
+
 // The text extraction engine. It does not parse the PDF object structure: it finds every
 // `stream` ... `endstream` pair by byte search, inflates each as zlib data into a buffer of ten
 // times its length, and scans what inflates cleanly for text objects, string literals and the
@@ -25,7 +30,8 @@ public:
     // file order. The text is written under a temporary name beside the target and takes the
     // target's place only once it is complete, so the target holds either its earlier contents or
     // the whole new text, never part of it. Returns true when the whole text was written, including
-    // a PDF that has no extractable text (empty target).
+    // a PDF that has no extractable text (the target is written all the same); `reason`, when it is
+    // given, then holds kNoTextFound for such a PDF and is empty otherwise.
     //
     // Returns false, with a short reason in `reason` when it is given, and leaves the target exactly
     // as it was (or absent) when: a path holds a NUL byte; the target names the source itself or a
@@ -36,6 +42,13 @@ public:
     // Never throws.
     bool ConvertFile(const std::filesystem::path& source, const std::filesystem::path& target,
                      std::string* reason = nullptr, const pagewright::io::FileSet* keep = nullptr) const;
+
+    // The text of the PDF at `source` into `text` (replacing what it held), by the rules of
+    // ConvertFile for the source: only a regular file is read. Returns true with `reason` holding
+    // kNoTextFound or nothing, as ConvertFile does; false with the reason when the source cannot be
+    // read or memory cannot be had, `text` then empty. Never throws.
+    bool ConvertFileToText(const std::filesystem::path& source, std::string& text,
+                           std::string* reason = nullptr) const;
 
     // The stream loop of ConvertFile over a PDF already in memory: appends the text of every
     // stream of `data` to `out`. Returns false only when memory for a stream cannot be had (the

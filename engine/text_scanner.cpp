@@ -58,6 +58,7 @@ float CPdfTextExtractor::ParseTrailingNumber(const unsigned char* window, int n)
 void FileSink::Append(const unsigned char* bytes, std::size_t n) {
     if (n >= kCapacity) {
         Flush();
+        m_wroteText = m_wroteText || HoldsText(reinterpret_cast<const char*>(bytes), n);
         if (!m_failed && std::fwrite(bytes, 1, n, m_file) != n) {
             m_failed = true;
             m_errno = errno;
@@ -71,6 +72,7 @@ void FileSink::Append(const unsigned char* bytes, std::size_t n) {
 }
 
 bool FileSink::Flush() {
+    m_wroteText = m_wroteText || HoldsText(m_buffer, m_used);
     if (m_used > 0 && !m_failed && std::fwrite(m_buffer, 1, m_used, m_file) != m_used) {
         m_failed = true;
         m_errno = errno;

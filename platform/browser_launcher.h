@@ -4,8 +4,9 @@
 
 #include <optional>
 
-// The desktop's fallback for web addresses that the shell could not open: a web browser started
-// directly with the address as its one argument, never through a command interpreter.
+// The desktop's fallback for what the shell could not open: a web browser for addresses, a file
+// browser for folders, started directly with the address or folder as its one argument, never
+// through a command interpreter.
 class IBrowserLauncher {
 public:
     virtual ~IBrowserLauncher() = default;
@@ -14,4 +15,7 @@ public:
     // code: above 32 when the browser was started, else the reason (2: the program was not found
     // or could not be started).
     virtual std::optional<int> LaunchBrowser(const QString& address) = 0;
+
+    // Starts a file browser on `folder`; the result as for LaunchBrowser.
+    virtual std::optional<int> LaunchFileBrowser(const QString& folder) = 0;
 };

@@ -20,8 +20,7 @@
 
 namespace {
 
-// The Windows functions read into 260 units, the last of them the terminator.
-constexpr qsizetype kMaxValueLength = 259;
+constexpr qsizetype kMaxValueLength = kProfileValueMaxLength;
 
 QString CutForReading(const QString& value) {
     if (value.size() <= kMaxValueLength)

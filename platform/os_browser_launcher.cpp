@@ -60,3 +60,29 @@ std::optional<int> COsBrowserLauncher::LaunchBrowser(const QString& address) {
     return StartDetached({opener, address}) ? kStarted : kFileNotFound;
 #endif
 }
+
+std::optional<int> COsBrowserLauncher::LaunchFileBrowser(const QString& folder) {
+#if defined(Q_OS_WIN)
+    Q_UNUSED(folder);
+    return std::nullopt;
+#elif defined(Q_OS_MACOS)
+    return StartDetached({QStringLiteral("open"), folder}) ? kStarted : kFileNotFound;
+#else
+    // The desktop's own opener first, then the file managers of the common desktops.
+    static const QList<QStringList> kOpeners = {
+        {"xdg-open"}, {"gio", "open"}, {"kde-open5"}, {"kde-open"}, {"exo-open"},   {"nautilus"},
+        {"dolphin"},  {"nemo"},        {"caja"},      {"thunar"},   {"pcmanfm-qt"}, {"pcmanfm"},
+    };
+    bool found = false;
+    for (QStringList command : kOpeners) {
+        const QString program = QStandardPaths::findExecutable(command.first());
+        if (program.isEmpty())
+            continue;
+        found = true;
+        command.first() = program;
+        if (StartDetached(command << folder))
+            return kStarted;
+    }
+    return found ? std::optional<int>(kFileNotFound) : std::nullopt;
+#endif
+}

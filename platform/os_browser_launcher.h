@@ -11,9 +11,13 @@
 // otherwise the address is appended), and without $BROWSER, xdg-open. On macOS it is `open`.
 // Windows has no fallback: its shell already asks the registered browser. The address is always
 // one argument of its own, whatever characters it holds.
+//
+// Folders go to the first of xdg-open, `gio open`, the KDE and Xfce openers and the common file
+// managers that is installed (`open` on macOS; Windows: none, its shell opens folders itself).
 class COsBrowserLauncher : public IBrowserLauncher {
 public:
     std::optional<int> LaunchBrowser(const QString& address) override;
+    std::optional<int> LaunchFileBrowser(const QString& folder) override;
 
     // The program and arguments that each candidate of `browserVariable` (the value of $BROWSER)
     // would run for `address`, in the order they are tried.

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+// The longest value that reads back whole: the Windows functions read into 260 units, the last of
+// them the terminator.
+inline constexpr qsizetype kProfileValueMaxLength = 259;
+
 // The private-profile (ini) store: one file, sections in square brackets, "key=value" lines.
 // Section and key names match without regard to case. Every call opens the file, reads or changes
 // one key, and closes it again; nothing is kept in memory between calls.

@@ -26,10 +26,12 @@ public:
     virtual void Beep(PromptIcon icon) = 0;
 
     // The multi-select open-file dialog with the single filter "pdf Files (*.pdf)", existing files
-    // only. Returns full paths in the dialog's order; empty when cancelled.
+    // only; a name typed without an extension gets ".pdf". Returns full paths in the dialog's
+    // order; empty when cancelled.
     virtual QStringList PickPdfFiles() = 0;
 
-    // The folder picker with the given title, file-system folders only. Returns the chosen
-    // folder's path; empty when cancelled or when the choice has no file-system path.
-    virtual QString PickFolder(const QString& title) = 0;
+    // The folder picker with the given title, file-system folders only, opened at `startFolder`.
+    // Returns the chosen folder's path; empty when cancelled or when the choice has no file-system
+    // path.
+    virtual QString PickFolder(const QString& title, const QString& startFolder) = 0;
 };

@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 source scripts/setup.sh
 
 # util-linux (setpriv, prlimit): hostile cases run as an unprivileged user under a process limit.
-ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev fonts-dejavu-core util-linux
+# desktop-file-utils and groff-base: the installed desktop entry and manual pages are checked.
+ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev fonts-dejavu-core util-linux desktop-file-utils groff-base
 # Number reading is tested under a locale with a decimal comma.
 ensure_locale de_DE.UTF-8
 

@@ -3,6 +3,8 @@
 #include "platform/locations.h"
 #include "settings/settings_keys.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 void Show(const ShowInBox& showInBox, const QString& text) {
@@ -25,7 +27,7 @@ QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, con
     const QString stored = store.ReadString(kSettingsSection, kOutPathKey, defaults.readDefault);
     Show(showInBox, stored);
     // Only the last component is ever made: a stored folder whose parent is gone is given up.
-    if (directories.DirectoryExists(stored) || directories.CreateDirectory(stored))
+    if (EnsureOutputDirectory(directories, stored))
         return stored;
 
     // The fallback may exist already or be impossible to make; it is stored either way.
@@ -35,10 +37,25 @@ QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, con
     return defaults.fallback;
 }
 
-std::optional<QString> OnBrowse(IPrompts& prompts, IProfileStore& store, const ShowInBox& showInBox) {
-    const QString folder = prompts.PickFolder(QStringLiteral("Select output file path"));
+bool EnsureOutputDirectory(IDirectories& directories, const QString& path) {
+    return directories.DirectoryExists(path) || directories.CreateDirectory(path);
+}
+
+std::optional<QString> OnBrowse(IPrompts& prompts, IProfileStore& store, const ShowInBox& showInBox,
+                                const QString& current) {
+    const QString folder = prompts.PickFolder(QStringLiteral("Select output file path"), current);
     if (folder.isEmpty())
         return std::nullopt;
+    if (folder.size() > kProfileValueMaxLength) {
+        prompts.ShowMessage(
+            QStringLiteral("The path of this folder is %1 characters long; the output directory "
+                           "can have at most %2:\n\n%3\n\nThe output directory stays %4.")
+                .arg(folder.size())
+                .arg(kProfileValueMaxLength)
+                .arg(folder, current),
+            QCoreApplication::applicationName(), PromptIcon::Exclamation);
+        return std::nullopt;
+    }
     Show(showInBox, folder);
     store.WriteString(kSettingsSection, kOutPathKey, folder);
     return folder;

@@ -31,6 +31,14 @@ QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, con
 QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, const ShowInBox& showInBox,
                             const OutputDirectoryDefaults& defaults);
 
-// Asks for a folder with the title "Select output file path". A chosen folder is shown, then stored
-// as "Out Path", and returned. Cancelled (or no file-system path): nothing changes, nothing returned.
-std::optional<QString> OnBrowse(IPrompts& prompts, IProfileStore& store, const ShowInBox& showInBox);
+// Makes sure the output folder exists as start-up does: an existing folder is kept, a missing last
+// component is created; nothing further up is made and nothing is stored. True when it is a folder.
+bool EnsureOutputDirectory(IDirectories& directories, const QString& path);
+
+// Asks for a folder with the title "Select output file path", opening the picker at `current` (the
+// folder in the box). A chosen folder is shown, then stored as "Out Path", and returned. Cancelled
+// (or no file-system path): nothing changes, nothing returned. A folder whose path is longer than
+// the store reads back (kProfileValueMaxLength) is refused with a message that says why: the next
+// start would otherwise take a cut path.
+std::optional<QString> OnBrowse(IPrompts& prompts, IProfileStore& store, const ShowInBox& showInBox,
+                                const QString& current = {});

@@ -61,16 +61,22 @@ void CQtPrompts::ShowMessage(const QString& text, const QString& caption, Prompt
 }
 
 QStringList CQtPrompts::PickPdfFiles() {
-    // getOpenFileNames admits existing files only.
-    QStringList files = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString(), QString(),
-                                                      QStringLiteral("pdf Files (*.pdf)"));
+    QFileDialog dialog(QApplication::activeWindow(), QString(), QString(),
+                       QStringLiteral("pdf Files (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    // "report" typed in the name box finds report.pdf.
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList files = dialog.selectedFiles();
     for (QString& file : files)
         file = QDir::toNativeSeparators(file);
     return files;
 }
 
-QString CQtPrompts::PickFolder(const QString& title) {
-    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, QString(),
+QString CQtPrompts::PickFolder(const QString& title, const QString& startFolder) {
+    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder,
                                                              QFileDialog::ShowDirsOnly);
     return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
 }

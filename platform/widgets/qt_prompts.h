@@ -12,5 +12,5 @@ public:
     void ShowMessage(const QString& text, const QString& caption, PromptIcon icon) override;
     void Beep(PromptIcon icon) override;
     QStringList PickPdfFiles() override;
-    QString PickFolder(const QString& title) override;
+    QString PickFolder(const QString& title, const QString& startFolder) override;
 };

@@ -1,5 +1,6 @@
 #include "tests/app/dialog_fixture.h"
 
+#include "app/startup_arguments.h"
 #include "controls/drawing/dialog_units.h"
 #include "controls/drawing/hls_color.h"
 #include "controls/drawing/selected_row.h"
@@ -9,11 +10,13 @@
 #include "settings/widgets/encoder_settings_dlg.h"
 #include "settings/widgets/encoder_settings_template.h"
 
+#include <QDir>
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
 #include <QTimer>
@@ -60,6 +63,9 @@ TEST_F(ConverterDlg, StartsInTheEmptyStateWithEveryControlOfTheTemplate) {
             EXPECT_EQ(b->text(), QString::fromUtf8(t.text));
         }
     }
+    // Add starts with the focus, so Enter adds; elsewhere Quit is the default button.
+    EXPECT_TRUE(Button(IDC_ADD)->hasFocus());
+    List()->setFocus();
     EXPECT_TRUE(Button(IDOK)->isDefault());
     auto* edit = qobject_cast<QLineEdit*>(m_dlg->Control(IDC_OUTDIR_EDIT));
     EXPECT_EQ(edit->text(), m_outDir);
@@ -218,6 +224,118 @@ TEST_F(ConverterDlg, EnterInTheJobListAsksTheQuitQuestion) {
     EXPECT_TRUE(m_dlg->isVisible());
 }
 
+TEST_F(ConverterDlg, KeyboardFollowsTheLayoutAndEveryControlIsNamed) {
+    Add({Pdf("a"), Pdf("b")});
+    // Tab from the first control of the layout: the top row, the buttons, the list, the output row.
+    Button(IDC_HELP_BUTTON)->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 11; ++i) {
+        visited << QApplication::focusWidget()->accessibleName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited, (QStringList{"Help", "About", "Add", "Remove", "Clear", "Convert", "Quit", "Job list",
+                                    "Browse", "Open", "Help"}))
+        << "Stop and the output box are disabled";
+
+    for (const ControlTemplate& t : kMainWindowControls) {
+        QWidget* w = m_dlg->Control(t.id);
+        if (!qobject_cast<QPushButton*>(w) && w != List())
+            continue;
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << t.id;
+        EXPECT_FALSE(w->accessibleName().contains('&')) << t.id;
+        EXPECT_FALSE(w->accessibleDescription().isEmpty()) << t.id;
+    }
+
+    // Alt+A adds at the first press; About keeps its caption but not the letter.
+    EXPECT_EQ(Button(IDC_ABOUT_BUTTON)->text(), "&About");
+    EXPECT_TRUE(Button(IDC_ABOUT_BUTTON)->shortcut().isEmpty());
+    List()->setFocus();
+    QTest::keyClick(m_dlg.get(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(WaitFor([&] { return m_prompts.pdfPickerCalls == 2; }, 2000))
+        << "a shortcut clicks after a flash";
+    EXPECT_TRUE(Button(IDC_ADD)->hasFocus());
+
+    // Delete removes the selected rows while Remove is enabled.
+    List()->clearSelection();
+    List()->topLevelItem(0)->setSelected(true);
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_Delete);
+    ASSERT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_EQ(Cell(0, kColumnName), Pdf("b"));
+}
+
+TEST_F(ConverterDlg, DroppedPdfFilesAreAddedAndOtherFilesNamed) {
+    const QString notes = Q(m_dir / "notes.txt");
+    WriteBytes(m_dir / "notes.txt", "plain");
+    Add({Pdf("old")});
+    QWidget* viewport = List()->viewport();
+    const QPoint at = viewport->rect().center();
+    const auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &dropped);
+        QApplication::processEvents(); // the Add runs once the drop has ended
+        return dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
+    };
+    EXPECT_FALSE(drop({QUrl("https://example.org/a.pdf")})) << "nothing on this computer";
+    EXPECT_TRUE(
+        drop({QUrl::fromLocalFile(Pdf("one")), QUrl::fromLocalFile(notes), QUrl::fromLocalFile(Pdf("two"))}));
+    EXPECT_EQ(Cell(0, kColumnName), Pdf("one"));
+    EXPECT_EQ(Cell(1, kColumnName), Pdf("two"));
+    EXPECT_EQ(Cell(2, kColumnName), Pdf("old"));
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_EQ(m_prompts.shown[0].text,
+              "Only PDF files can be added to the list. Left out:\n\n" + notes + " (not a PDF file)");
+
+    // No drop is taken during a run.
+    bool refused = false;
+    QObject::connect(List()->model(), &QAbstractItemModel::dataChanged, [&](const QModelIndex& from) {
+        if (from.row() == 0 && from.column() == kColumnStatus && from.data().toString() == "Converting")
+            refused = !drop({QUrl::fromLocalFile(Pdf("late"))});
+    });
+    QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+}
+
+TEST(StartupArguments, FilesOptionsAndErrors) {
+    using A = StartupArguments::Action;
+    struct Case {
+        QStringList args;
+        A action;
+        QStringList files;
+    };
+#ifdef Q_OS_WIN
+    const QString root = "C:";
+#else
+    const QString root;
+#endif
+    const QString cwd = root + "/home/me/docs";
+    const std::vector<Case> cases = {
+        {{"a.pdf", root + "/tmp/../b.pdf", QUrl::fromLocalFile(root + "/x/My File.pdf").toString()},
+         A::Run,
+         {cwd + "/a.pdf", root + "/b.pdf", root + "/x/My File.pdf"}},
+        {{"--", "-x.pdf", "--help"}, A::Run, {cwd + "/-x.pdf", cwd + "/--help"}},
+        {{"a.pdf", "--version"}, A::Version, {}},
+        {{"--frobnicate", "a.pdf"}, A::Error, {}},
+    };
+    for (const Case& c : cases) {
+        const StartupArguments parsed = ParseStartupArguments(c.args, cwd);
+        EXPECT_EQ(parsed.action, c.action) << c.args.join(' ').toStdString();
+        QStringList files;
+        for (const QString& file : c.files)
+            files << QDir::toNativeSeparators(file);
+        EXPECT_EQ(parsed.files, files) << c.args.join(' ').toStdString();
+    }
+    EXPECT_EQ(ParseStartupArguments({"--frobnicate"}, cwd).error, "unknown option '--frobnicate'");
+}
+
 TEST_F(ConverterDlg, OpenHelpAndLinkGoToTheDesktopOnceEach) {
     // No image button has a menu: a click opens none (one that did would be closed here, and seen).
     QWidget* popup = nullptr;
@@ -252,6 +370,8 @@ TEST_F(ConverterDlg, BrowseShowsAndStoresTheChosenFolder) {
     m_prompts.folders = {"/chosen/folder"};
     QTest::mouseClick(Button(IDC_BROWSE), Qt::LeftButton);
     EXPECT_EQ(m_prompts.folderTitles, (QStringList{"Select output file path", "Select output file path"}));
+    EXPECT_EQ(m_prompts.folderStarts, (QStringList{m_outDir, m_outDir}))
+        << "the picker opens at the box's folder";
     EXPECT_EQ(edit->text(), "/chosen/folder");
     EXPECT_EQ(m_profile.ReadString("Settings", "Out Path", ""), "/chosen/folder");
 }
@@ -317,7 +437,6 @@ TEST_F(ConverterDlg, CommandButtonsAreImageButtonsSetUpOneByOne) {
             << id;
     }
     EXPECT_EQ(m_dlg->Button(IDC_HELP_BUTTON)->LinkURL(), "https://www.pagewright.example/help.html");
-    EXPECT_TRUE(m_dlg->Button(IDOK)->isDefault());
     for (const ControlTemplate& t : kMainWindowControls) {
         if (CImageButton* button = m_dlg->Button(t.id)) {
             EXPECT_FALSE(button->Menu().IsCreated()) << t.id << ": every button's menu stays empty";

@@ -1,7 +1,9 @@
 #include "tests/app/dialog_fixture.h"
 
 #include "engine/pdf_text_extractor.h"
+#include "platform/os_directories.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -87,11 +89,40 @@ TEST_F(ConverterRun, UnreadablePdfAndMissingFolderGiveFailedRows) {
     EXPECT_EQ(Cell(1, kColumnStatus), "Failed");
     EXPECT_TRUE(List()->topLevelItem(1)->toolTip(kColumnStatus).contains("cannot open the PDF"));
 
+    // A folder gone for good (it cannot be made again): the rows fail, and it is not shown.
     std::filesystem::remove_all(m_dir / "out");
+    m_directories.existing.remove(m_outDir);
+    m_shell.openedFolders.clear();
     QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
     EXPECT_EQ(Cell(0, kColumnStatus), "Failed");
     EXPECT_TRUE(List()->topLevelItem(0)->toolTip(kColumnName).contains("cannot create the text file"));
+    EXPECT_TRUE(m_shell.openedFolders.isEmpty());
+}
+
+TEST_F(ConverterRun, ConvertMakesAnOutputFolderDeletedSinceStartUpAgain) {
+    COsDirectories directories;
+    CConverterDlg dlg(PlatformServices{m_prompts, m_shell, m_browser, m_profile, directories});
+    m_prompts.pdfSelections.push_back({Pdf("kept")});
+    dlg.OnAdd();
+    std::filesystem::remove_all(m_dir / "out");
+    dlg.OnConvert();
+    ASSERT_TRUE(WaitFor([&] { return !dlg.Batch().IsRunning(); }));
+    EXPECT_EQ(ReadBytes(m_dir / "out" / "kept.txt"), "kept\r\n");
+    EXPECT_EQ(m_shell.openedFolders, QStringList{m_outDir});
+}
+
+TEST_F(ConverterRun, WithoutAFileBrowserTheUserIsToldOnceWhereTheFolderIs) {
+    m_shell.succeed = false;
+    m_browser.folderResult = std::nullopt;
+    QTest::mouseClick(Button(IDC_OPEN_OUTDIR), Qt::LeftButton);
+    Add({Pdf("one")});
+    QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
+    EXPECT_EQ(m_shell.openedFolders, (QStringList{m_outDir, m_outDir})) << "Open, then the end of the run";
+    EXPECT_EQ(m_browser.launchedFolders, (QStringList{m_outDir, m_outDir}));
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_TRUE(m_prompts.shown[0].text.endsWith(":\n" + m_outDir));
 }
 
 TEST_F(ConverterRun, ClosingDuringARunStopsAfterTheFileInHandThenCloses) {
@@ -102,8 +133,12 @@ TEST_F(ConverterRun, ClosingDuringARunStopsAfterTheFileInHandThenCloses) {
     bool pendingSeen = false;
     QObject::connect(List()->model(), &QAbstractItemModel::dataChanged, [&](const QModelIndex& from) {
         if (from.row() == 2 && from.column() == kColumnStatus && from.data().toString() == "Converting") {
+            EXPECT_FALSE(m_dlg->ClosingNote()->isVisible());
             m_dlg->close(); // the close box, answered Yes
-            pendingSeen = m_dlg->isVisible() && m_dlg->IsClosePending();
+            // The window shows that it took the request: a note, Stop done with, a busy pointer.
+            pendingSeen = m_dlg->isVisible() && m_dlg->IsClosePending() &&
+                          m_dlg->ClosingNote()->isVisible() && !Button(IDC_STOP)->isEnabled() &&
+                          m_dlg->cursor().shape() == Qt::BusyCursor;
         }
     });
     QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);

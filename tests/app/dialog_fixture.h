@@ -33,6 +33,9 @@ protected:
         m_dlg = std::make_unique<CConverterDlg>(
             PlatformServices{m_prompts, m_shell, m_browser, m_profile, m_directories});
         m_dlg->show();
+        // Focus and the default button move as on a desktop only in the active window.
+        m_dlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
     }
     void TearDown() override { m_dlg.reset(); }
 

@@ -48,14 +48,18 @@ TEST_F(ConversionWorker, ConvertsEveryRowTopDownAndOpensTheFolderOnce) {
     EXPECT_FALSE(m_stop.load());
 }
 
-TEST_F(ConversionWorker, FileThatCannotBeConvertedEndsFailedWithItsReason) {
+TEST_F(ConversionWorker, FailedRowsGiveTheirReasonAndRowsWithoutTextANote) {
     m_window.rows[1][kColumnName] = Q(m_dir / "missing.pdf");
+    WriteBytes(m_dir / "scan.pdf", pagewright::pdfgen::MakePdf({"q 100 0 0 100 0 0 cm /Im1 Do Q"}));
+    m_window.rows[2][kColumnName] = Q(m_dir / "scan.pdf");
     ConvertThreadProc(m_window, m_stop);
     EXPECT_EQ(m_window.rows[0][kColumnStatus], "Complete");
+    EXPECT_TRUE(m_window.toolTips[0].isEmpty());
     EXPECT_EQ(m_window.rows[1][kColumnStatus], "Failed");
     EXPECT_TRUE(m_window.toolTips[1].contains("cannot open the PDF")) << m_window.toolTips[1].toStdString();
     EXPECT_EQ(m_window.rows[2][kColumnStatus], "Complete");
-    EXPECT_TRUE(m_window.toolTips[2].isEmpty());
+    EXPECT_EQ(m_window.toolTips[2], "no text found (images, hexadecimal strings or unsupported encodings)");
+    EXPECT_EQ(ReadBytes(m_dir / "out" / "scan.txt"), "");
     EXPECT_EQ(m_window.openedFolders.size(), 1);
 }
 
@@ -73,6 +77,7 @@ TEST_F(ConversionWorker, MissingOutputFolderFailsEveryRowWithoutCrashing) {
     for (const auto& row : m_window.rows)
         EXPECT_EQ(row[kColumnStatus], "Failed");
     EXPECT_TRUE(m_window.toolTips[0].contains("cannot create the text file"));
+    EXPECT_TRUE(m_window.openedFolders.isEmpty()) << "a folder that has gone is not shown";
     EXPECT_EQ(m_window.commandWrites, kRunEnded);
 }
 
@@ -115,11 +120,12 @@ TEST_F(ConversionWorker, RowsAreCountedAgainAfterEachRow) {
 }
 
 TEST(ConversionWorkerEmpty, EmptyListOpensTheFolderAndReturnsToReady) {
+    TempDir dir;
     FakeJobWindow window;
-    window.outputDirectory = "/nowhere";
+    window.outputDirectory = QString::fromStdString(dir.Path().string());
     std::atomic<bool> stop{false};
     ConvertThreadProc(window, stop);
-    EXPECT_EQ(window.openedFolders, QStringList{"/nowhere"});
+    EXPECT_EQ(window.openedFolders, QStringList{window.outputDirectory});
     EXPECT_EQ(window.commandWrites, kRunEnded);
 }
 

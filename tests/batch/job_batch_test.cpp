@@ -1,4 +1,5 @@
 #include "batch/job_batch.h"
+#include "batch/job_paths.h"
 
 #include "tests/fakes/fake_job_window.h"
 #include "tests/fakes/fake_platform.h"
@@ -67,12 +68,65 @@ TEST_F(JobBatch, AddInsertsTheSelectionAtTheTopInOrder) {
 }
 
 TEST_F(JobBatch, AddStopsSilentlyAtTheFirstDuplicate) {
-    Add({Pdf("x")});
-    m_window.commandWrites.clear();
-    Add({Pdf("new1"), Pdf("x"), Pdf("new2")});
-    EXPECT_EQ(m_window.Paths(), (QStringList{Pdf("new1"), Pdf("x")}));
-    EXPECT_TRUE(m_prompts.asked.empty());
-    EXPECT_TRUE(m_window.commandWrites.empty()) << "an Add ended by a duplicate leaves the buttons alone";
+    struct Case {
+        const char* name;
+        QStringList before;
+        QStringList selection;
+        QStringList rows;
+        bool toReady; // else the buttons are not touched
+    };
+    const std::vector<Case> cases = {
+        {"duplicate after new rows",
+         {Pdf("x")},
+         {Pdf("new1"), Pdf("x"), Pdf("new2")},
+         {Pdf("new1"), Pdf("x")},
+         true},
+        {"duplicate first", {Pdf("x")}, {Pdf("x"), Pdf("new1")}, {Pdf("x")}, false},
+        {"the same new file twice on an empty list", {}, {Pdf("y"), Pdf("y"), Pdf("z")}, {Pdf("y")}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_batch.OnClear();
+        if (!c.before.isEmpty())
+            Add(c.before);
+        m_window.commandWrites.clear();
+        Add(c.selection);
+        EXPECT_EQ(m_window.Paths(), c.rows);
+        EXPECT_TRUE(m_prompts.asked.empty());
+        EXPECT_EQ(m_window.commandWrites, c.toReady ? kToReady : std::vector<CommandWrite>{});
+    }
+}
+
+TEST_F(JobBatch, FilesFromTheDesktopAreAddedByTheRulesOfAddAndTheRestNamedOnce) {
+    const QString pdf = Pdf("a");
+    const QString noExtension = Q(m_dir / "scan-0001");
+    WriteBytes(m_dir / "scan-0001", pagewright::pdfgen::MakePdf({"BT (s) Tj ET Q"}));
+    const QString upper = Q(m_dir / "UPPER.PDF");
+    WriteBytes(m_dir / "UPPER.PDF", "not even a PDF, but named as one");
+    const QString notes = Q(m_dir / "notes.txt");
+    WriteBytes(m_dir / "notes.txt", "plain text");
+    std::filesystem::create_directory(m_dir / "folder.pdf");
+    const QString missing = Q(m_dir / "missing.pdf");
+    QStringList paths = {pdf, notes, noExtension, Q(m_dir / "folder.pdf"), missing, upper, pdf};
+    QString expected = "Only PDF files can be added to the list. Left out:\n\n" + notes +
+                       " (not a PDF file)\n" + Q(m_dir / "folder.pdf") + " (a folder)\n" + missing +
+                       " (not found)";
+#ifndef _WIN32
+    paths << "/dev/null";
+    expected += "\n/dev/null (a device)";
+#endif
+    m_batch.AddFromDesktop(paths);
+    EXPECT_EQ(m_window.Paths(), (QStringList{pdf, noExtension, upper})) << "ended by the duplicate";
+    EXPECT_EQ(m_window.commandWrites, kToReady);
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_EQ(m_prompts.shown[0].text, expected);
+    EXPECT_EQ(m_prompts.shown[0].icon, PromptIcon::Exclamation);
+
+    // Long lists are cut in the message.
+    QList<LeftOutPath> many;
+    for (int i = 0; i < 12; ++i)
+        many.append({"/f" + QString::number(i), "not found"});
+    EXPECT_TRUE(LeftOutMessage(many).endsWith("/f9 (not found)\n... and 2 more"));
 }
 
 TEST_F(JobBatch, DuplicateCheckComparesWholePathsAsTheFileSystemDoes) {

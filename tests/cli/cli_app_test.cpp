@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 
 #include "engine/os_path.h"
+#include "engine/pdf_text_extractor.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
 #include "tools/pdf_builder.h"
@@ -171,6 +172,44 @@ TEST_F(CliApp, NamesAsTheSystemSpellsThem) {
         for (const auto& [target, text] : c.texts)
             EXPECT_EQ(ReadBytes(file(target)), text + "\r\n") << target;
     }
+}
+
+TEST_F(CliApp, DashAsOutputWritesTheTextsToStandardOutputInOrder) {
+    // The first file takes far longer than the rest, which other threads finish first.
+    WriteBytes(m_dir / "big.pdf",
+               pagewright::pdfgen::MakePdf(std::vector<std::string>(3000, "BT (big) Tj ET Q")));
+    WriteBytes(m_dir / "blank.pdf", pagewright::pdfgen::MakePdf({"0 0 m 9 9 l S"}));
+    std::vector<std::string> args = {"-j",         "3",        "-o",          "-",
+                                     P("big.pdf"), P("b.pdf"), P("gone.pdf"), P("blank.pdf")};
+    args.insert(args.end(), 20, P("a.pdf"));
+    EXPECT_EQ(Run(args), kExitFailed);
+    std::string expected;
+    for (int i = 0; i < 3000; ++i)
+        expected += "big\r\n";
+    expected += "beta\r\n";
+    for (int i = 0; i < 20; ++i)
+        expected += "alpha\r\n";
+    EXPECT_EQ(m_out.str(), expected);
+    EXPECT_EQ(m_err.str(), "pagewright-cli: " + P("gone.pdf") +
+                               ": cannot open the PDF: No such file or directory\n"
+                               "pagewright-cli: " +
+                               P("blank.pdf") + ": " + kNoTextFound +
+                               "\n"
+                               "pagewright-cli: 23 of 24 files converted to standard output, 1 with " +
+                               kNoTextFound + ", 1 failed\n");
+    EXPECT_TRUE(fs::is_empty(m_dir / "out")) << "no text file is written";
+
+    // The summary of a run into a folder counts them as well.
+    EXPECT_EQ(Run({"-o", P("out"), P("blank.pdf"), P("a.pdf")}), kExitConverted);
+    EXPECT_NE(m_err.str().find("2 of 2 files converted into " + P("out") + ", 1 with " + kNoTextFound + "\n"),
+              std::string::npos)
+        << m_err.str();
+
+    // Standard output that cannot be written ends the run with its reason.
+    m_out.setstate(std::ios::badbit);
+    std::istringstream in;
+    EXPECT_EQ(RunCli({"-q", "-o", "-", P("a.pdf"), P("b.pdf")}, {in, m_out, m_err, false}), kExitFailed);
+    EXPECT_NE(m_err.str().find("cannot write to standard output"), std::string::npos) << m_err.str();
 }
 
 TEST_F(CliApp, HelpAndVersionGoToStandardOutput) {

@@ -17,8 +17,8 @@ using namespace pagewright::cli;
 namespace {
 
 std::string Describe(const Options& o) {
-    std::string s =
-        "out=" + o.outputDirectory + " jobs=" + std::to_string(o.jobs) + (o.quiet ? " quiet" : "");
+    std::string s = "out=" + (o.toStandardOutput ? std::string("stdout") : o.outputDirectory) +
+                    " jobs=" + std::to_string(o.jobs) + (o.quiet ? " quiet" : "");
     for (const Input& in : o.inputs)
         s += (in.isList ? " list:" : " file:") + in.path;
     return s;
@@ -39,6 +39,9 @@ TEST(CliOptions, AcceptedCommandLines) {
         {{"--", "-o", "-q.pdf"}, "out=. jobs=0 file:-o file:-q.pdf"},
         {{"-o", "x", "-o", "y", "a.pdf"}, "out=y jobs=0 file:a.pdf"}, // the last one counts
         {{"-o=x", "a.pdf"}, "out==x jobs=0 file:a.pdf"},              // a short option's value is the rest
+        {{"-o", "-", "a.pdf"}, "out=stdout jobs=0 file:a.pdf"},
+        {{"-o-", "-o", "x", "a.pdf"}, "out=x jobs=0 file:a.pdf"},
+        {{"-o", "./-", "a.pdf"}, "out=./- jobs=0 file:a.pdf"},
     };
     for (const Case& c : cases) {
         const ParseResult r = ParseCommandLine(c.args);
@@ -78,7 +81,7 @@ TEST(CliOptions, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(ParseCommandLine({"--help"}).options->action, Action::Help);
     EXPECT_EQ(ParseCommandLine({"-j", "4", "-h"}).options->action, Action::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).options->action, Action::Version);
-    EXPECT_NE(UsageText().find("pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE..."),
+    EXPECT_NE(UsageText().find("pagewright-cli [-o DIR|-] [-j N] [-q] [--files-from LIST] FILE..."),
               std::string::npos);
 }
 

@@ -198,14 +198,20 @@ TEST_F(ConvertFileFailures, ReplacementFileIsInvisibleUntilCommittedAndGoneWhenD
     }
 }
 
-TEST_F(ConvertFileFailures, SuccessLeavesNoReasonAndAPdfWithoutTextStillSucceeds) {
-    WriteBytes(m_dir / "in.pdf", pagewright::pdfgen::MakePdf({"0 0 m 100 100 l S"}));
-    m_reason = "untouched";
-    EXPECT_TRUE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out.txt", &m_reason));
-    EXPECT_EQ(m_reason, "untouched");
-    EXPECT_TRUE(fs::exists(m_dir / "out.txt"));
-    EXPECT_EQ(fs::file_size(m_dir / "out.txt"), 0u);
-    EXPECT_TRUE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out2.txt"));
+TEST_F(ConvertFileFailures, APdfWithoutTextSucceedsWithANote) {
+    // Blanks and line breaks are no text: a hexadecimal string leaves only its line breaks.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"0 0 m 100 100 l S", kNoTextFound},
+        {"BT 0 -9 Td <4869> Tj ET Q", kNoTextFound},
+        {"BT ( ) Tj ET Q", kNoTextFound},
+        {"BT (kept) Tj ET Q", ""}};
+    for (const auto& [content, note] : cases) {
+        WriteBytes(m_dir / "in.pdf", pagewright::pdfgen::MakePdf({content}));
+        m_reason = "untouched";
+        EXPECT_TRUE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out.txt", &m_reason));
+        EXPECT_EQ(m_reason, note) << content;
+    }
+    EXPECT_EQ(ReadBytes(m_dir / "out.txt"), "kept\r\n");
 }
 
 } // namespace

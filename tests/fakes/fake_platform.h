@@ -36,6 +36,7 @@ public:
     std::deque<QStringList> pdfSelections;
     std::deque<QString> folders;
     QStringList folderTitles;
+    QStringList folderStarts;
     int pdfPickerCalls = 0;
 
     PromptAnswer AskYesNo(const QString& text, const QString& caption, PromptIcon icon) override {
@@ -61,8 +62,9 @@ public:
         pdfSelections.pop_front();
         return s;
     }
-    QString PickFolder(const QString& title) override {
+    QString PickFolder(const QString& title, const QString& startFolder) override {
         folderTitles << title;
+        folderStarts << startFolder;
         if (folders.empty())
             return {};
         QString f = folders.front();
@@ -87,15 +89,22 @@ public:
     }
 };
 
-// Answers every launch with `result` (empty: no browser to try) and records the addresses.
+// Answers every launch with `result` (empty: no browser to try) and records the addresses; folders
+// likewise with `folderResult`.
 class FakeBrowserLauncher : public IBrowserLauncher {
 public:
     QStringList launched;
     std::optional<int> result = 33;
+    QStringList launchedFolders;
+    std::optional<int> folderResult = 33;
 
     std::optional<int> LaunchBrowser(const QString& address) override {
         launched << address;
         return result;
+    }
+    std::optional<int> LaunchFileBrowser(const QString& folder) override {
+        launchedFolders << folder;
+        return folderResult;
     }
 };
 

@@ -57,6 +57,26 @@ TEST(OsBrowserLauncher, StartsTheBrowserWithoutACommandInterpreter) {
     const ScopedEnv missing("BROWSER", QByteArray::fromStdString((dir / "no-such-browser").string()));
     EXPECT_EQ(launcher.LaunchBrowser("https://example.org/"), 2);
 }
+
+TEST(OsBrowserLauncher, FoldersGoToTheFirstOpenerFound) {
+    TempDir dir;
+    const auto bin = dir / "bin";
+    std::filesystem::create_directory(bin);
+    const auto record = dir / "arguments";
+    // Only `gio` is installed: it is asked to open the folder.
+    WriteBytes(bin / "gio", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + record.string() + ".tmp\"\n/bin/mv \"" +
+                                record.string() + ".tmp\" \"" + record.string() + "\"\n");
+    std::filesystem::permissions(bin / "gio", std::filesystem::perms::owner_all);
+    COsBrowserLauncher launcher;
+    const ScopedEnv path("PATH", QByteArray::fromStdString(bin.string()));
+    EXPECT_EQ(launcher.LaunchFileBrowser("/a folder;$(id)"), 33);
+    for (int i = 0; i < 200 && !std::filesystem::exists(record); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(ReadBytes(record), "open\n/a folder;$(id)\n");
+
+    std::filesystem::remove(bin / "gio");
+    EXPECT_EQ(launcher.LaunchFileBrowser("/a folder"), std::nullopt) << "nothing to try";
+}
 #endif
 
 } // namespace

@@ -1,8 +1,13 @@
 #include "platform/widgets/qt_desktop_shell.h"
 #include "platform/widgets/qt_prompts.h"
 
+#include "tests/support/file_utils.h"
+#include "tests/support/temp_dir.h"
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -59,6 +64,40 @@ TEST(QtPrompts, YesNoBoxShowsWhatItIsGivenAndAnswersOnlyWithItsButtons) {
         EXPECT_EQ(text, "Do you want to quit?");
         EXPECT_TRUE(openAfterEscapeAndClose) << "Escape or the close box answered the question";
     }
+}
+
+TEST(QtPrompts, FileDialogAddsPdfToATypedNameAndFolderPickerStartsWhereItIsTold) {
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    TempDir dir;
+    WriteBytes(dir / "report.pdf", "%PDF-1.4");
+    std::filesystem::create_directory(dir / "start");
+    const QString folder = QDir::fromNativeSeparators(QString::fromStdString(dir.Path().string()));
+    CQtPrompts prompts;
+
+    QString suffix;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        suffix = dialog->defaultSuffix();
+        dialog->setDirectory(folder);
+        dialog->selectFile("report"); // typed without its extension
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    EXPECT_EQ(prompts.PickPdfFiles(), QStringList{QDir::toNativeSeparators(folder + "/report.pdf")});
+    EXPECT_EQ(suffix, "pdf");
+
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        opened = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    EXPECT_EQ(prompts.PickFolder("Select output file path", folder + "/start"), "");
+    EXPECT_EQ(opened, folder + "/start");
 }
 
 TEST(QtDesktopShell, RefusesEmptyTargets) {

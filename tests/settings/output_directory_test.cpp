@@ -180,4 +180,29 @@ TEST(OnBrowse, CancelChangesNothingAndAPickIsShownThenStored) {
     EXPECT_EQ(prompts.folderTitles, QStringList({"Select output file path", "Select output file path"}));
 }
 
+TEST(OnBrowse, StartsAtTheCurrentFolderAndRefusesAPathThatWouldNotReadBack) {
+    FakePrompts prompts;
+    FakeProfileStore store;
+    QStringList shown;
+    const QString current = "/current";
+    const QString longest = "/" + QString(258, 'x');
+    for (const QString& folder : {longest, longest + "y"})
+        prompts.folders.push_back(folder);
+    EXPECT_EQ(OnBrowse(
+                  prompts, store, [&](const QString& s) { shown << s; }, current),
+              longest);
+    EXPECT_EQ(OnBrowse(
+                  prompts, store, [&](const QString& s) { shown << s; }, longest),
+              std::nullopt);
+    EXPECT_EQ(prompts.folderStarts, QStringList({current, longest}));
+    EXPECT_EQ(shown, QStringList{longest});
+    EXPECT_EQ(store.ReadString("Settings", "Out Path", ""), longest) << "the current folder is kept";
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text,
+              "The path of this folder is 260 characters long; the output directory can have "
+              "at most 259:\n\n" +
+                  longest + "y\n\nThe output directory stays " + longest + ".");
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Exclamation);
+}
+
 } // namespace
