@@ -9,15 +9,12 @@
 namespace pagewright::scan {
 
 float ParseTrailingNumber(const unsigned char* window, int n) {
-    int i = n;
-    while (i > 0 && window[i] == ' ')
-        --i;
-    if (i > 0) {
-        while (i > 0 && ((window[i] >= '0' && window[i] <= '9') || window[i] == '.'))
-            --i;
-    }
-    // The text is window[i + 1 .. n]: digits and points followed by spaces, or spaces only.
-    const char* first = reinterpret_cast<const char*>(window + i + 1);
+    return ReadTrailingNumber(window, TrailingNumberStart(window, n), n);
+}
+
+float ReadTrailingNumber(const unsigned char* window, int start, int n) {
+    // The text is window[start .. n]: digits and points followed by spaces, or spaces only.
+    const char* first = reinterpret_cast<const char*>(window + start);
     const char* last = reinterpret_cast<const char*>(window + n + 1);
     if (first == last || *first == ' ')
         return -1.0f;
