@@ -64,26 +64,32 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
             err << "\r\033[K";
             progressShown = false;
         }
-        if (!result.converted)
+        if (!result.converted && !result.upToDate)
             err << "pagewright-cli: " << ForTerminal(result.source) << ": " << result.reason << "\n";
         if (showProgress && done < total) {
             err << "[" << done << "/" << total << "] " << ForTerminal(result.source) << std::flush;
             progressShown = true;
         }
     };
-    const RunResult run = ConvertAll(*sources, options.outputDirectory, options.jobs, report);
+    const RunResult run = ConvertAll(*sources, options.outputDirectory, options.jobs, report, {},
+                                     options.update ? Selection::Outdated : Selection::All);
     const std::vector<FileResult>& results = run.files;
 
     std::size_t failed = 0;
-    for (const FileResult& result : results)
-        failed += result.converted ? 0 : 1;
+    std::size_t upToDate = 0;
+    for (const FileResult& result : results) {
+        upToDate += result.upToDate ? 1 : 0;
+        failed += result.converted || result.upToDate ? 0 : 1;
+    }
     if (!options.quiet) {
         if (!run.threadProblem.empty())
             err << "pagewright-cli: could not start more threads (" << run.threadProblem << "); converted "
                 << run.workers << (run.workers == 1 ? " file" : " files") << " at a time\n";
-        err << "pagewright-cli: " << (results.size() - failed) << " of " << results.size()
+        err << "pagewright-cli: " << (results.size() - failed - upToDate) << " of " << results.size()
             << (results.size() == 1 ? " file" : " files") << " converted into "
             << ForTerminal(options.outputDirectory);
+        if (upToDate > 0)
+            err << ", " << upToDate << " up to date";
         if (failed > 0)
             err << ", " << failed << " failed";
         err << "\n";

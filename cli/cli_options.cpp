@@ -26,13 +26,14 @@ ParseResult Fail(std::string message) {
 } // namespace
 
 std::string UsageText() {
-    return "Usage: pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE...\n"
+    return "Usage: pagewright-cli [-o DIR] [-j N] [-q] [--update] [--files-from LIST] FILE...\n"
            "Extracts the plain text of each PDF FILE into DIR, as the file's name with .txt.\n"
            "\n"
            "  -o DIR             write the text files into DIR, which must exist\n"
            "                     (default: the current directory)\n"
            "  -j N               convert N files at a time (default: one per core)\n"
            "  -q                 quiet: no progress line and no summary; failures are still reported\n"
+           "  --update           convert a file only when its text is missing or older than the PDF\n"
            "  --files-from LIST  also convert the files named in LIST, one path a line;\n"
            "                     \"-\" reads the list from standard input\n"
            "  -h, --help         show this help and exit\n"
@@ -74,6 +75,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
             return ParseResult{options, {}};
         } else if (arg == "-q" || arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "--update") {
+            options.update = true;
         } else if (arg.rfind("-o", 0) == 0 && arg.rfind("--", 0) != 0) {
             if (!value(2, text))
                 return Fail("option -o needs a directory");

@@ -6,14 +6,37 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <unordered_map>
 
 namespace pagewright::cli {
 
+namespace {
+
+// True when `target` is a regular file changed no earlier than `source`, a regular file, and is not
+// one of the run's sources (that case fails in a conversion, and must fail here too).
+bool TextIsCurrent(const std::string& source, const std::string& target,
+                   const pagewright::io::FileSet& sources) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path text(target);
+    const fs::path pdf(source);
+    if (!fs::is_regular_file(text, ec) || !fs::is_regular_file(pdf, ec))
+        return false;
+    const auto textTime = fs::last_write_time(text, ec);
+    if (ec)
+        return false;
+    const auto pdfTime = fs::last_write_time(pdf, ec);
+    return !ec && textTime >= pdfTime && !sources.Contains(text);
+}
+
+} // namespace
+
 RunResult ConvertAll(const std::vector<std::string>& sources, const std::string& outputDirectory,
-                     unsigned jobs, const ProgressCallback& progress, const ThreadStarter& startThread) {
+                     unsigned jobs, const ProgressCallback& progress, const ThreadStarter& startThread,
+                     Selection selection) {
     RunResult run;
     std::vector<FileResult>& results = run.files;
     results.resize(sources.size());
@@ -45,10 +68,16 @@ RunResult ConvertAll(const std::vector<std::string>& sources, const std::string&
             const std::size_t g = nextGroup.fetch_add(1);
             if (g >= groups.size())
                 return;
+            const FileResult& decisive = results[groups[g].back()];
+            const bool current = selection == Selection::Outdated &&
+                                 TextIsCurrent(decisive.source, decisive.target, sourceFiles);
             for (const std::size_t i : groups[g]) {
                 FileResult& result = results[i];
-                result.converted =
-                    engine.ConvertFile(result.source, result.target, &result.reason, &sourceFiles);
+                if (current)
+                    result.upToDate = true;
+                else
+                    result.converted =
+                        engine.ConvertFile(result.source, result.target, &result.reason, &sourceFiles);
                 const std::lock_guard lock(progressMutex);
                 ++done;
                 if (progress)

@@ -14,8 +14,12 @@ struct FileResult {
     std::string source;
     std::string target;
     bool converted = false;
-    std::string reason; // why it failed
+    bool upToDate = false; // left alone by an update: its text is not older than the PDF
+    std::string reason;    // why it failed
 };
+
+// Which files a run converts: all, or only those whose text is missing or older than the PDF.
+enum class Selection { All, Outdated };
 
 struct RunResult {
     std::vector<FileResult> files; // in list order
@@ -38,8 +42,11 @@ using ThreadStarter = std::function<std::jthread(std::function<void()> work)>;
 // in list order by the same worker, so the target is never written by two threads at once and ends
 // with the text of the last of them that converted, as a run of one file at a time would. No
 // source of the list is ever written as a target: such a file fails.
+// With Selection::Outdated, the sources of a target are all left alone (`upToDate`) when the target
+// is a regular file last changed no earlier than the last of them, the one whose text a full run
+// leaves; otherwise they are converted as in a full run.
 RunResult ConvertAll(const std::vector<std::string>& sources, const std::string& outputDirectory,
                      unsigned jobs, const ProgressCallback& progress = {},
-                     const ThreadStarter& startThread = {});
+                     const ThreadStarter& startThread = {}, Selection selection = Selection::All);
 
 } // namespace pagewright::cli

@@ -17,8 +17,8 @@ using namespace pagewright::cli;
 namespace {
 
 std::string Describe(const Options& o) {
-    std::string s =
-        "out=" + o.outputDirectory + " jobs=" + std::to_string(o.jobs) + (o.quiet ? " quiet" : "");
+    std::string s = "out=" + o.outputDirectory + " jobs=" + std::to_string(o.jobs) +
+                    (o.quiet ? " quiet" : "") + (o.update ? " update" : "");
     for (const Input& in : o.inputs)
         s += (in.isList ? " list:" : " file:") + in.path;
     return s;
@@ -33,6 +33,7 @@ TEST(CliOptions, AcceptedCommandLines) {
         {{"a.pdf"}, "out=. jobs=0 file:a.pdf"},
         {{"-o", "/out", "a.pdf", "b.pdf"}, "out=/out jobs=0 file:a.pdf file:b.pdf"},
         {{"-o/out", "-j3", "-q", "a.pdf"}, "out=/out jobs=3 quiet file:a.pdf"},
+        {{"--update", "--files-from", "-"}, "out=. jobs=0 update list:-"},
         {{"-j", "2", "--files-from", "list.txt"}, "out=. jobs=2 list:list.txt"},
         {{"--files-from=-", "a.pdf"}, "out=. jobs=0 list:- file:a.pdf"},
         {{"a.pdf", "--files-from", "l", "b.pdf"}, "out=. jobs=0 file:a.pdf list:l file:b.pdf"},
@@ -78,7 +79,7 @@ TEST(CliOptions, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(ParseCommandLine({"--help"}).options->action, Action::Help);
     EXPECT_EQ(ParseCommandLine({"-j", "4", "-h"}).options->action, Action::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).options->action, Action::Version);
-    EXPECT_NE(UsageText().find("pagewright-cli [-o DIR] [-j N] [-q] [--files-from LIST] FILE..."),
+    EXPECT_NE(UsageText().find("pagewright-cli [-o DIR] [-j N] [-q] [--update] [--files-from LIST] FILE..."),
               std::string::npos);
 }
 
