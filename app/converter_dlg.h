@@ -5,10 +5,13 @@
 #include "platform/platform_services.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHash>
+#include <QPersistentModelIndex>
 
 class CImageButton;
 class CJobBatch;
+class QTimer;
 class CLinkLabel;
 class QLineEdit;
 class QProgressBar;
@@ -56,6 +59,7 @@ public:
     void reject() override;
 
 protected:
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -72,6 +76,9 @@ private:
     bool ConfirmQuit();
     // Closes now, or once the running conversion has stopped.
     void CloseWhenIdle();
+    // During a run the window is painted at a steady pace instead of after every change.
+    void PacePainting(bool running);
+    void PaintFrame();
 
     // IJobWindow, on the UI thread.
     int RowCount() const override;
@@ -89,6 +96,9 @@ private:
     void DeleteAllRows() override;
     bool IsRowSelected(int row) const override;
     void FocusList() override;
+    const std::atomic<std::uint64_t>* NamesVersion() const override {
+        return &m_namesVersion;
+    }
 
     PlatformServices m_services;
     CLinkOpener m_linkOpener;
@@ -98,5 +108,10 @@ private:
     QLineEdit* m_outputDirectory = nullptr;
     QProgressBar* m_progress = nullptr;
     CJobBatch* m_batch = nullptr;
+    QTimer* m_frameTimer = nullptr;
+    QElapsedTimer m_sinceFrame;
+    bool m_pacing = false;
+    QPersistentModelIndex m_scrollTo; // the row to scroll to at the next paced frame
+    std::atomic<std::uint64_t> m_namesVersion{0};
     bool m_closePending = false;
 };

@@ -4,6 +4,8 @@
 #include "engine/file_io.h"
 #include "engine/pdf_text_extractor.h"
 
+#include <QSet>
+
 #include <memory>
 #include <string>
 
@@ -13,8 +15,10 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
     const auto engine = std::make_unique<CPdfTextExtractor>();
     // Every source of the run, by file identity: no row's text may replace the PDF of another.
     pagewright::io::FileSet sources;
-    for (const QString& path : window.ColumnTexts(kColumnName))
+    const QStringList names = window.ColumnTexts(kColumnName);
+    for (const QString& path : names)
         sources.Insert(ToFileSystemPath(path));
+    const QSet<QString> known(names.begin(), names.end());
 
     if (window.RowCount() > 0) {
         for (int row = 0;; ++row) {
@@ -25,7 +29,8 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
             window.SetStatus(row, kStatusConverting, {});
             const QString target = TargetPathFor(source, outputDirectory);
             // A row that appeared during the run is a source of it too.
-            sources.Insert(ToFileSystemPath(source));
+            if (!known.contains(source))
+                sources.Insert(ToFileSystemPath(source));
             std::string reason;
             if (engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target), &reason, &sources))
                 window.SetStatus(row, kStatusComplete, {});
