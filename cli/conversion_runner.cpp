@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -59,15 +60,33 @@ RunResult ConvertAll(const std::vector<std::string>& sources, const std::string&
         jobs = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t wanted = std::min<std::size_t>(jobs, groups.size());
 
+    // The order in which the groups are taken: the list's, or with several workers the largest
+    // first, so that no worker is left converting a large file alone at the end.
+    std::vector<std::size_t> order(groups.size());
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        order[g] = g;
+    if (wanted > 1) {
+        std::vector<std::uintmax_t> bytes(groups.size(), 0);
+        for (std::size_t g = 0; g < groups.size(); ++g)
+            for (const std::size_t i : groups[g]) {
+                std::error_code ec;
+                const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(sources[i]), ec);
+                bytes[g] += ec ? 0 : size;
+            }
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return bytes[a] > bytes[b]; });
+    }
+
     const CPdfTextExtractor engine;
     std::atomic<std::size_t> nextGroup{0};
     std::size_t done = 0;
     std::mutex progressMutex;
     auto work = [&] {
         for (;;) {
-            const std::size_t g = nextGroup.fetch_add(1);
-            if (g >= groups.size())
+            const std::size_t next = nextGroup.fetch_add(1);
+            if (next >= order.size())
                 return;
+            const std::size_t g = order[next];
             const FileResult& decisive = results[groups[g].back()];
             const bool current = selection == Selection::Outdated &&
                                  TextIsCurrent(decisive.source, decisive.target, sourceFiles);

@@ -36,7 +36,8 @@ using ProgressCallback = std::function<void(const FileResult& result, std::size_
 using ThreadStarter = std::function<std::jthread(std::function<void()> work)>;
 
 // Converts every source into outputDirectory by the target path rule, `jobs` files at a time
-// (0: one per core); the calling thread is one of the workers. When the system refuses a thread,
+// (0: one per core), the largest first when there are several; the calling thread is one of the
+// workers. When the system refuses a thread,
 // the files are shared among the workers already running, down to the calling thread alone, and
 // `threadProblem` says why. Sources that map to the same target are converted one after the other
 // in list order by the same worker, so the target is never written by two threads at once and ends
