@@ -4,10 +4,23 @@
 
 #include <QObject>
 
-// Forwards every call of the worker to the window on its own (UI) thread and waits for it there, so
-// the worker can drive the window as if it were local. The UI thread must keep its event loop
-// running and must never wait for the worker while it does (modal prompts run nested loops, which
-// is enough).
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+// Forwards every call of the worker to the window on its own (UI) thread, so the worker can drive
+// the window as if it were local. The UI thread must keep its event loop running and must never
+// wait for the worker while it does (modal prompts run nested loops, which is enough).
+//
+// Calls run on the UI thread in the order the worker makes them. The worker waits for the
+// "Converting" status (a row shows it before its file is converted, so whatever the window does on
+// seeing it happens before the conversion), for the commands and the folder, and for every read
+// that goes to the window. The writes that nothing waits on (selecting a row, a row's final status)
+// are only queued: they are carried out in one batch with the next call the worker waits for, or
+// as soon as the UI thread gets to them. Row counts and names are kept from one read to the next
+// while the window's NamesVersion stays the same. So a run meets the UI thread once per row
+// instead of at every call.
 class BlockingWindowProxy final : public IWorkerWindow {
 public:
     // `context` lives on the UI thread and outlives every call; `window` is called there.
@@ -24,8 +37,26 @@ public:
     void OpenFolder(const QString& path) override;
 
 private:
+    // Runs `call` on the UI thread after the writes queued before it and waits for it.
     template <typename F> void Run(F&& call) const;
+    // Queues a write for the UI thread.
+    void Post(std::function<void()> call) const;
+    // Carries out the queued writes in order (UI thread).
+    void RunQueued() const;
+    bool OnUiThread() const;
+    // The names of all rows, read again when the window's NamesVersion has changed.
+    const QStringList& Names() const;
 
     QObject* m_context;
     IWorkerWindow& m_window;
+
+    mutable std::mutex m_mutex;
+    mutable std::vector<std::function<void()>> m_queued; // guarded by m_mutex
+    mutable bool m_runPosted = false;                    // guarded by m_mutex
+    mutable bool m_running = false;                      // UI thread only: inside RunQueued
+
+    // The worker's thread only.
+    mutable QStringList m_names;
+    mutable std::uint64_t m_namesVersion = 0;
+    mutable bool m_haveNames = false;
 };

@@ -5,6 +5,7 @@
 #include "engine/pdf_text_extractor.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 #include <memory>
 #include <string>
@@ -15,8 +16,10 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
     const auto engine = std::make_unique<CPdfTextExtractor>();
     // Every source of the run, by file identity: no row's text may replace the PDF of another.
     pagewright::io::FileSet sources;
-    for (const QString& path : window.ColumnTexts(kColumnName))
+    const QStringList names = window.ColumnTexts(kColumnName);
+    for (const QString& path : names)
         sources.Insert(ToFileSystemPath(path));
+    const QSet<QString> known(names.begin(), names.end());
 
     if (window.RowCount() > 0) {
         for (int row = 0;; ++row) {
@@ -27,7 +30,8 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
             window.SetStatus(row, kStatusConverting, {});
             const QString target = TargetPathFor(source, outputDirectory);
             // A row that appeared during the run is a source of it too.
-            sources.Insert(ToFileSystemPath(source));
+            if (!known.contains(source))
+                sources.Insert(ToFileSystemPath(source));
             std::string reason;
             // A PDF without text is complete all the same; the tooltip says why its text is empty.
             if (engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target), &reason, &sources))

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <cstdint>
+
 // The job list's columns and status texts.
 enum JobColumn : int {
     kColumnNumber = 0, // "NO.": the row's position, drawn by the list
@@ -43,6 +46,10 @@ public:
     virtual void SetProgressRange(int low, int high) = 0;
     // Asks the desktop to show the folder in its file browser.
     virtual void OpenFolder(const QString& path) = 0;
+    // A counter that changes whenever a row is inserted or removed or a row's name changes, before
+    // a call from another thread can read the changed rows; readable from any thread. A window
+    // that has none returns null, and its rows are then read afresh every time.
+    virtual const std::atomic<std::uint64_t>* NamesVersion() const { return nullptr; }
 };
 
 // The main window as the batch's commands see it on the UI thread: the worker's operations, and the

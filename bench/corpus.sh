@@ -1,18 +1,35 @@
 #!/usr/bin/env bash
-# Builds the benchmark corpus: the PDF manuals that Debian's documentation packages ship, fetched
+# Builds a benchmark corpus: the PDF manuals that Debian's documentation packages ship, fetched
 # with apt-get download and unpacked with dpkg -x, gathered flat into one folder outside the
 # repository. Running it again reuses what is there.
 #
-# Usage: bench/corpus.sh [DIR]
-#   DIR defaults to ${XDG_CACHE_HOME:-$HOME/.cache}/pagewright-bench/corpus.
+# Usage: bench/corpus.sh [--other] [DIR]
+#   (default)  the TeX corpus: manuals of two texlive documentation packages, all made by TeX
+#              engines; DIR defaults to ${XDG_CACHE_HOME:-$HOME/.cache}/pagewright-bench/corpus.
+#   --other    the corpus of other producers: Ghostscript (LilyPond's manuals, TeX Gyre), Apache
+#              FOP (Erlang/OTP, X.Org), cairo, LibreOffice, Acrobat Distiller, Microsoft Print to
+#              PDF, ReportLab and Prawn; DIR defaults to .../pagewright-bench/corpus-other.
 #   PAGEWRIGHT_BENCH_PACKAGES overrides the package list (space-separated).
 # Prints the corpus folder on its last line.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../scripts/setup.sh"
 
-corpus=${1:-${XDG_CACHE_HOME:-$HOME/.cache}/pagewright-bench/corpus}
-read -r -a packages <<<"${PAGEWRIGHT_BENCH_PACKAGES:-texlive-pictures-doc texlive-science-doc}"
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/pagewright-bench
+default_packages="texlive-pictures-doc texlive-science-doc"
+corpus_name=corpus
+if [ "${1:-}" = "--other" ]; then
+    shift
+    corpus_name=corpus-other
+    default_packages="lilypond-doc-pdf erlang-doc xorg-docs debian-handbook fonts-texgyre
+        python-reportlab-doc ruby-prawn-doc fonts-sil-andika fonts-sil-charis fonts-sil-doulos
+        fonts-sil-gentiumplus fonts-sil-abyssinica fonts-sil-padauk fonts-sil-scheherazade
+        fonts-sil-akatab fonts-sil-alkalami fonts-sil-annapurna fonts-sil-awami-nastaliq
+        fonts-sil-dai-banna fonts-sil-ezra fonts-sil-harmattan fonts-sil-mingzat fonts-sil-mondulkiri
+        fonts-sil-shimenkan fonts-sil-tagmukay fonts-sil-taiheritagepro"
+fi
+corpus=${1:-$cache/$corpus_name}
+read -r -a packages <<<"$(echo ${PAGEWRIGHT_BENCH_PACKAGES:-$default_packages})"
 work=$(dirname "$corpus")/debs
 stamp="$corpus/.complete"
 wanted="${packages[*]}"
@@ -62,7 +79,8 @@ echo "incomplete" >"$stamp"
 for pkg in "${packages[@]}"; do
     find "$work/$pkg" -type f \( -name '*.pdf' -o -name '*.pdf.gz' \) -print0 |
         while IFS= read -r -d '' file; do
-            rel=${file#"$work/$pkg/usr/share/doc/"}
+            rel=${file#"$work/$pkg/"}
+            rel=${rel#usr/share/doc/}
             name=$(printf '%s' "$rel" | tr '/ ' '__')
             case "$name" in
             *.gz) gzip -dc "$file" >"$corpus/${name%.gz}" ;;

@@ -1,11 +1,15 @@
 // Throughput of the main window, measured on the real window (offscreen) with a scripted picker:
 //   - adding many files through the picker (the duplicate check must not make Add quadratic);
-//   - a conversion run over many small PDFs: the time per row beyond the engine's own work, and
-//     the longest stall of the UI thread's event loop while the run goes on.
-// Usage: window_bench [FILES_TO_ADD [PDFS_TO_CONVERT]]   (defaults 10000 and 2000)
+//   - a conversion run over many small PDFs: its time against pagewright-cli's conversion of the
+//     same files one at a time (ConvertAll with one job, in this process) and against the engine
+//     alone, and the longest stall of the UI thread's event loop while the run goes on.
+// Usage: window_bench [FILES_TO_ADD [PDFS_TO_CONVERT [LIST]]]   (defaults 10000 and 2000)
+//   LIST: convert the PDFs named in this file (one path a line) instead of generated small ones;
+//   PDFS_TO_CONVERT is then ignored.
 
 #include "app/converter_dlg.h"
 #include "batch/job_batch.h"
+#include "cli/conversion_runner.h"
 #include "engine/pdf_text_extractor.h"
 #include "tests/fakes/fake_platform.h"
 #include "tools/pdf_builder.h"
@@ -13,6 +17,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -21,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -73,7 +80,21 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int toAdd = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const int toConvert = argc > 2 ? std::atoi(argv[2]) : 2000;
+    int toConvert = argc > 2 ? std::atoi(argv[2]) : 2000;
+    QStringList listed;
+    if (argc > 3) {
+        QFile list(QString::fromLocal8Bit(argv[3]));
+        if (!list.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            std::fprintf(stderr, "cannot read %s\n", argv[3]);
+            return 2;
+        }
+        while (!list.atEnd()) {
+            const QString line = QString::fromUtf8(list.readLine()).trimmed();
+            if (!line.isEmpty())
+                listed << line;
+        }
+        toConvert = static_cast<int>(listed.size());
+    }
 
     QTemporaryDir work;
     const QString inDir = work.filePath(QStringLiteral("in"));
@@ -102,13 +123,16 @@ int main(int argc, char** argv) {
         QDir().mkpath(inDir);
     }
 
-    // Run: the engine alone over the files, then the window over the same files while a timer on
-    // the UI thread records the longest gap between its ticks. Each writes into a fresh folder of
-    // its own, so both pay the same for creating the text files.
-    const QStringList paths = MakePdfs(inDir, toConvert, pdf);
+    // Run: the engine alone over the files, the command-line tool's runner with one job, then the
+    // window over the same files while a timer on the UI thread records the longest gap between
+    // its ticks. Each writes into a fresh folder of its own, so all pay the same for creating the
+    // text files.
+    const QStringList paths = listed.isEmpty() ? MakePdfs(inDir, toConvert, pdf) : listed;
     const QString engineOut = work.filePath(QStringLiteral("engine-out"));
+    const QString cliOut = work.filePath(QStringLiteral("cli-out"));
     const QString windowOut = work.filePath(QStringLiteral("window-out"));
     QDir().mkpath(engineOut);
+    QDir().mkpath(cliOut);
     QDir().mkpath(windowOut);
     const CPdfTextExtractor engine;
     QElapsedTimer timer;
@@ -119,6 +143,15 @@ int main(int argc, char** argv) {
         engine.ConvertFile(p.toStdString(), target.toStdString());
     }
     const double engineMs = timer.nsecsElapsed() / 1e6;
+
+    std::vector<std::string> sources;
+    for (const QString& p : paths)
+        sources.push_back(p.toStdString());
+    timer.restart();
+    const auto cliRun = pagewright::cli::ConvertAll(sources, cliOut.toStdString(), 1);
+    const double cliMs = timer.nsecsElapsed() / 1e6;
+    const auto cliConverted = std::count_if(cliRun.files.begin(), cliRun.files.end(),
+                                            [](const pagewright::cli::FileResult& r) { return r.converted; });
 
     Window window(windowOut);
     TimeAdd(window, paths);
@@ -133,19 +166,27 @@ int main(int argc, char** argv) {
     timer.restart();
     sinceTick.start();
     ticker.start();
+    // The run's own event loop, as the window's: processEvents in a loop would keep this thread
+    // busy and take a core from the worker.
+    QEventLoop loop;
+    QObject::connect(&window.dialog->Batch(), &CJobBatch::RunFinished, &loop, &QEventLoop::quit);
     window.dialog->OnConvert();
-    while (window.dialog->Batch().IsRunning())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (window.dialog->Batch().IsRunning())
+        loop.exec();
     const double runMs = timer.nsecsElapsed() / 1e6;
     ticker.stop();
 
     int complete = 0;
     for (int row = 0; row < window.dialog->JobList()->topLevelItemCount(); ++row)
         complete += window.dialog->JobList()->topLevelItem(row)->text(4) == QStringLiteral("Complete");
-    std::printf("engine alone, %d small PDFs:               %8.1f ms\n", toConvert, engineMs);
-    std::printf("window run, %d small PDFs:                 %8.1f ms (%d complete)\n", toConvert, runMs,
+    const char* what = listed.isEmpty() ? "small PDFs" : "listed PDFs";
+    std::printf("engine alone, %d %s:               %8.1f ms\n", toConvert, what, engineMs);
+    std::printf("pagewright-cli -j1 runner, %d %s:  %8.1f ms (%d converted)\n", toConvert, what, cliMs,
+                static_cast<int>(cliConverted));
+    std::printf("window run, %d %s:                 %8.1f ms (%d complete)\n", toConvert, what, runMs,
                 complete);
-    std::printf("overhead per row:                           %8.3f ms\n", (runMs - engineMs) / toConvert);
+    std::printf("window run / pagewright-cli -j1:            %8.2f x\n", runMs / cliMs);
+    std::printf("overhead per row over the engine:           %8.3f ms\n", (runMs - engineMs) / toConvert);
     std::printf("longest UI stall during the run:            %8.1f ms\n", longestGap);
-    return complete == toConvert ? 0 : 1;
+    return complete == cliConverted ? 0 : 1;
 }

@@ -68,8 +68,10 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
             err << "\r\033[K";
             progressShown = false;
         }
-        // A failure always, the note on a PDF without text unless quiet.
-        if (!result.converted || (!result.reason.empty() && !options.quiet))
+        // A failure always, the note on a PDF without text unless quiet; a text already up to date
+        // is no failure.
+        if ((!result.converted && !result.upToDate) ||
+            (result.converted && !result.reason.empty() && !options.quiet))
             err << "pagewright-cli: " << ForTerminal(result.source) << ": " << result.reason << "\n";
         if (showProgress && done < total) {
             err << "[" << done << "/" << total << "] " << ForTerminal(result.source) << std::flush;
@@ -97,7 +99,8 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
         };
         run = ConvertAllInOrder(*sources, options.jobs, deliver);
     } else {
-        run = ConvertAll(*sources, options.outputDirectory, options.jobs, report);
+        run = ConvertAll(*sources, options.outputDirectory, options.jobs, report, {},
+                         options.update ? Selection::Outdated : Selection::All);
     }
     const std::vector<FileResult>& results = run.files;
     if (outputError != 0) {
@@ -109,20 +112,24 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
 
     std::size_t failed = 0;
     std::size_t withoutText = 0;
+    std::size_t upToDate = 0;
     for (const FileResult& result : results) {
-        failed += result.converted ? 0 : 1;
+        upToDate += result.upToDate ? 1 : 0;
+        failed += result.converted || result.upToDate ? 0 : 1;
         withoutText += result.converted && !result.reason.empty() ? 1 : 0;
     }
     if (!options.quiet) {
         if (!run.threadProblem.empty())
             err << "pagewright-cli: could not start more threads (" << run.threadProblem << "); converted "
                 << run.workers << (run.workers == 1 ? " file" : " files") << " at a time\n";
-        err << "pagewright-cli: " << (results.size() - failed) << " of " << results.size()
+        err << "pagewright-cli: " << (results.size() - failed - upToDate) << " of " << results.size()
             << (results.size() == 1 ? " file" : " files") << " converted "
             << (options.toStandardOutput ? std::string("to standard output")
                                          : "into " + ForTerminal(options.outputDirectory));
         if (withoutText > 0)
             err << ", " << withoutText << " with " << kNoTextFound;
+        if (upToDate > 0)
+            err << ", " << upToDate << " up to date";
         if (failed > 0)
             err << ", " << failed << " failed";
         err << "\n";

@@ -29,7 +29,7 @@ ParseResult Fail(std::string message) {
 } // namespace
 
 std::string UsageText() {
-    return "Usage: pagewright-cli [-o DIR|-] [-j N] [-q] [--files-from LIST] FILE...\n"
+    return "Usage: pagewright-cli [-o DIR|-] [-j N] [-q] [--update] [--files-from LIST] FILE...\n"
            "Extracts the plain text of each PDF FILE into DIR, as the file's name with .txt.\n"
            "\n"
            "  -o DIR             write the text files into DIR, which must exist\n"
@@ -38,6 +38,7 @@ std::string UsageText() {
            "                     other in the order of the files\n"
            "  -j N               convert N files at a time (default: one per core)\n"
            "  -q                 quiet: no progress line and no summary; failures are still reported\n"
+           "  --update           convert a file only when its text is missing or older than the PDF\n"
            "  --files-from LIST  also convert the files named in LIST, one path a line;\n"
            "                     \"-\" reads the list from standard input\n"
            "  -h, --help         show this help and exit\n"
@@ -79,6 +80,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
             return ParseResult{options, {}};
         } else if (arg == "-q" || arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "--update") {
+            options.update = true;
         } else if (arg.rfind("-o", 0) == 0 && arg.rfind("--", 0) != 0) {
             if (!value(2, text))
                 return Fail("option -o needs a directory");
@@ -102,6 +105,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (!sawInput)
         return Fail("no PDF files given");
+    // Standard output keeps no texts whose age could be compared with the PDFs'.
+    if (options.update && options.toStandardOutput)
+        return Fail("option --update needs an output directory, not -o -");
     return ParseResult{options, {}};
 }
 

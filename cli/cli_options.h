@@ -6,7 +6,7 @@
 #include <vector>
 
 // Command line of pagewright-cli:
-//   pagewright-cli [-o DIR|-] [-j N] [-q] [--files-from LIST] FILE...
+//   pagewright-cli [-o DIR|-] [-j N] [-q] [--update] [--files-from LIST] FILE...
 
 namespace pagewright::cli {
 
@@ -24,6 +24,7 @@ struct Options {
     bool toStandardOutput = false; // "-o -": the texts go to standard output, in list order
     unsigned jobs = 0;             // 0: one per core
     bool quiet = false;
+    bool update = false; // convert only files whose text is missing or older than the PDF
     std::vector<Input> inputs;
 };
 

@@ -7,14 +7,38 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <unordered_map>
 
 namespace pagewright::cli {
 
+namespace {
+
+// True when `target` is a regular file changed no earlier than `source`, a regular file, and is not
+// one of the run's sources (that case fails in a conversion, and must fail here too).
+bool TextIsCurrent(const std::string& source, const std::string& target,
+                   const pagewright::io::FileSet& sources) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path text = OsPath(PathFromUtf8(target));
+    const fs::path pdf = OsPath(PathFromUtf8(source));
+    if (!fs::is_regular_file(text, ec) || !fs::is_regular_file(pdf, ec))
+        return false;
+    const auto textTime = fs::last_write_time(text, ec);
+    if (ec)
+        return false;
+    const auto pdfTime = fs::last_write_time(pdf, ec);
+    return !ec && textTime >= pdfTime && !sources.Contains(text);
+}
+
+} // namespace
+
 RunResult ConvertAll(const std::vector<std::string>& sources, const std::string& outputDirectory,
-                     unsigned jobs, const ProgressCallback& progress, const ThreadStarter& startThread) {
+                     unsigned jobs, const ProgressCallback& progress, const ThreadStarter& startThread,
+                     Selection selection) {
     RunResult run;
     std::vector<FileResult>& results = run.files;
     results.resize(sources.size());
@@ -37,19 +61,44 @@ RunResult ConvertAll(const std::vector<std::string>& sources, const std::string&
         jobs = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t wanted = std::min<std::size_t>(jobs, groups.size());
 
+    // The order in which the groups are taken: the list's, or with several workers the largest
+    // first, so that no worker is left converting a large file alone at the end.
+    std::vector<std::size_t> order(groups.size());
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        order[g] = g;
+    if (wanted > 1) {
+        std::vector<std::uintmax_t> bytes(groups.size(), 0);
+        for (std::size_t g = 0; g < groups.size(); ++g)
+            for (const std::size_t i : groups[g]) {
+                std::error_code ec;
+                const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(sources[i]), ec);
+                bytes[g] += ec ? 0 : size;
+            }
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return bytes[a] > bytes[b]; });
+    }
+
     const CPdfTextExtractor engine;
     std::atomic<std::size_t> nextGroup{0};
     std::size_t done = 0;
     std::mutex progressMutex;
     auto work = [&] {
         for (;;) {
-            const std::size_t g = nextGroup.fetch_add(1);
-            if (g >= groups.size())
+            const std::size_t next = nextGroup.fetch_add(1);
+            if (next >= order.size())
                 return;
+            const std::size_t g = order[next];
+            const FileResult& decisive = results[groups[g].back()];
+            const bool current = selection == Selection::Outdated &&
+                                 TextIsCurrent(decisive.source, decisive.target, sourceFiles);
             for (const std::size_t i : groups[g]) {
                 FileResult& result = results[i];
-                result.converted = engine.ConvertFile(
-                    PathFromUtf8(result.source), PathFromUtf8(result.target), &result.reason, &sourceFiles);
+                if (current)
+                    result.upToDate = true;
+                else
+                    result.converted =
+                        engine.ConvertFile(PathFromUtf8(result.source), PathFromUtf8(result.target),
+                                           &result.reason, &sourceFiles);
                 const std::lock_guard lock(progressMutex);
                 ++done;
                 if (progress)

@@ -14,8 +14,12 @@ struct FileResult {
     std::string source;
     std::string target;
     bool converted = false;
-    std::string reason; // why it failed
+    bool upToDate = false; // left alone by an update: its text is not older than the PDF
+    std::string reason;    // why it failed, or the note on a PDF without text
 };
+
+// Which files a run converts: all, or only those whose text is missing or older than the PDF.
+enum class Selection { All, Outdated };
 
 struct RunResult {
     std::vector<FileResult> files; // in list order
@@ -38,14 +42,18 @@ void RunOnWorkers(std::size_t wanted, const std::function<void()>& work, const T
                   RunResult& run);
 
 // Converts every source into outputDirectory by the target path rule, `jobs` files at a time
-// (0: one per core); the calling thread is one of the workers. When the system refuses a thread,
+// (0: one per core), the largest first when there are several; the calling thread is one of the
+// workers. When the system refuses a thread,
 // the files are shared among the workers already running, down to the calling thread alone, and
 // `threadProblem` says why. Sources that map to the same target are converted one after the other
 // in list order by the same worker, so the target is never written by two threads at once and ends
 // with the text of the last of them that converted, as a run of one file at a time would. No
 // source of the list is ever written as a target: such a file fails.
+// With Selection::Outdated, the sources of a target are all left alone (`upToDate`) when the target
+// is a regular file last changed no earlier than the last of them, the one whose text a full run
+// leaves; otherwise they are converted as in a full run.
 RunResult ConvertAll(const std::vector<std::string>& sources, const std::string& outputDirectory,
                      unsigned jobs, const ProgressCallback& progress = {},
-                     const ThreadStarter& startThread = {});
+                     const ThreadStarter& startThread = {}, Selection selection = Selection::All);
 
 } // namespace pagewright::cli

@@ -63,7 +63,7 @@ RunResult ConvertAllInOrder(const std::vector<std::string>& sources, unsigned jo
     RunOnWorkers(wanted, work, startThread, run);
 
     for (std::size_t i = delivered; i < sources.size(); ++i)
-        results[i] = {sources[i], {}, false, "not converted: the output failed"};
+        results[i] = {sources[i], {}, false, false, "not converted: the output failed"};
     return run;
 }
 

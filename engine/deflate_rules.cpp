@@ -114,6 +114,16 @@ public:
     // or incomplete other than a single code of one bit (and, for code lengths, any incomplete set).
     // An empty set is taken for distances only; decoding from it then fails.
     bool Build(const std::uint8_t* lengths, unsigned n, Kind kind) {
+        if (!Measure(lengths, n, kind))
+            return false;
+        if (!m_empty)
+            Fill(lengths, n);
+        return true;
+    }
+
+    // The first half of Build: counts the lengths and decides whether zlib takes the set, without
+    // making the tables that decoding needs.
+    bool Measure(const std::uint8_t* lengths, unsigned n, Kind kind) {
         m_kind = kind;
         // Four sets of counters: runs of equal lengths would otherwise wait on one counter.
         std::uint16_t counts[4][16] = {};
@@ -149,7 +159,11 @@ public:
         if (left > 0 && (kind == Kind::CodeLengths || max != 1))
             return false;
         m_complete = left == 0;
+        return true;
+    }
 
+    // The second half of Build, for a set that Measure took.
+    void Fill(const std::uint8_t* lengths, unsigned n) {
         std::array<std::uint16_t, 16> offsets{};
         for (unsigned len = 1; len < 15; ++len)
             offsets[len + 1] = static_cast<std::uint16_t>(offsets[len] + m_count[len]);
@@ -173,10 +187,10 @@ public:
             }
             code <<= 1;
         }
-        return true;
     }
 
     bool Complete() const { return m_complete; }
+    bool Empty() const { return m_empty; }
 
     // The next symbol, with its extra bits dropped, or -1 for a code the set does not assign.
     // Uses at most 15 + 13 bits.
@@ -351,13 +365,19 @@ bool FollowsZlibRules(const unsigned char* data, std::size_t length) {
             }
             if (in.Overrun() || lengths[256] == 0)
                 return false;
-            if (!literals.Build(lengths, nlen, HuffmanCode::Kind::LiteralLength) ||
-                !distances.Build(lengths + nlen, ndist, HuffmanCode::Kind::Distance))
+            if (!literals.Measure(lengths, nlen, HuffmanCode::Kind::LiteralLength) ||
+                !distances.Measure(lengths + nlen, ndist, HuffmanCode::Kind::Distance))
                 return false;
-            // In a last block with complete codes every code is valid; what remains to check is
-            // only what every deflate decoder checks.
+            // With complete codes every code of the block is valid: no code is left unassigned, and
+            // the header cannot give a length to the codes zlib refuses (literal/length 286 and 287,
+            // distances 30 and 31). What remains to check is only what every deflate decoder checks,
+            // so the body of a last block need not be walked; another block's body is walked only
+            // to find where the next block starts.
             if (last && literals.Complete() && distances.Complete())
                 return true;
+            literals.Fill(lengths, nlen);
+            if (!distances.Empty())
+                distances.Fill(lengths + nlen, ndist);
             if (!WalkBody(in, literals, distances))
                 return false;
         } else {

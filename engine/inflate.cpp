@@ -154,7 +154,7 @@ bool InflateBuffer::Grow(std::size_t capacity, std::size_t keep) {
 }
 
 InflateResult ZlibInflater::Inflate(const unsigned char* data, std::size_t length, InflateBuffer& out,
-                                    std::size_t limit, std::size_t& produced) {
+                                    std::size_t limit, std::size_t& produced, Proof) {
     produced = 0;
     // inflateReset is inflateEnd plus inflateInit without giving the state back to the allocator.
     if (m_ready) {
@@ -180,8 +180,9 @@ LibdeflateInflater::~LibdeflateInflater() {
 }
 
 InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t length, InflateBuffer& out,
-                                          std::size_t limit, std::size_t& produced) {
+                                          std::size_t limit, std::size_t& produced, Proof proof) {
     produced = 0;
+    m_unproven = false;
     // zlib's verdict on the header, which needs nothing but its two bytes: Z_BUF_ERROR without
     // them, Z_DATA_ERROR for bad check bits, another method or a window over 32 KiB.
     if (length < 2)
@@ -211,15 +212,31 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
         if (room > out.Capacity() && !out.Grow(room, 0))
             return InflateResult::NoMemory;
     }
-    if (result == LIBDEFLATE_SUCCESS && FollowsZlibRules(data, length)) {
+    if (result == LIBDEFLATE_SUCCESS) {
         produced = inflated;
-        return InflateResult::Ok;
+        m_unproven = true;
+        if (proof == Proof::Deferred)
+            return InflateResult::Ok;
+        bool reinflated = false;
+        return Prove(data, length, out, limit, produced, reinflated);
     }
-    // Data that zlib takes as valid throughout is inflated the same by both: when it does not fit
-    // for libdeflate, zlib runs out of room at the same code. Checking that is far cheaper than
-    // letting zlib fill ten times the data's length first.
-    if (result == LIBDEFLATE_INSUFFICIENT_SPACE && FollowsZlibRules(data, length))
+    // Whatever zlib inflates, libdeflate inflates to the same bytes; zlib only refuses more. So a
+    // stream that does not fit for libdeflate cannot fit for zlib: zlib would run out of room at
+    // the same code, or refuse the data before.
+    if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
         return InflateResult::Skipped;
+    return m_zlib.Inflate(data, length, out, limit, produced);
+}
+
+InflateResult LibdeflateInflater::Prove(const unsigned char* data, std::size_t length, InflateBuffer& out,
+                                        std::size_t limit, std::size_t& produced, bool& reinflated) {
+    reinflated = false;
+    if (!m_unproven)
+        return InflateResult::Ok;
+    m_unproven = false;
+    if (FollowsZlibRules(data, length))
+        return InflateResult::Ok;
+    reinflated = true;
     return m_zlib.Inflate(data, length, out, limit, produced);
 }
 

@@ -25,6 +25,12 @@ namespace pagewright::decode {
 
 enum class InflateResult { Ok, Skipped, NoMemory };
 
+// When an inflater that can take another library's answer shows that zlib would give the same.
+// Deferred: an Ok may come back before that is shown (Unproven() tells), and Prove() settles it
+// later. The stream loop defers: a stream whose inflated bytes hold no text writes nothing whichever
+// way zlib would decide, so only streams that give text need the proof.
+enum class Proof { Now, Deferred };
+
 // Limits up to this many bytes are given whole at once: so little memory is not worth a second
 // inflation of the stream (libdeflate cannot continue where it ran out of room).
 inline constexpr std::size_t kWholeLimitUpTo = 1 << 20;
@@ -73,7 +79,14 @@ public:
     ZlibInflater& operator=(const ZlibInflater&) = delete;
 
     InflateResult Inflate(const unsigned char* data, std::size_t length, InflateBuffer& out,
-                          std::size_t limit, std::size_t& produced);
+                          std::size_t limit, std::size_t& produced, Proof proof = Proof::Now);
+    // zlib's answers need no proof.
+    bool Unproven() const { return false; }
+    InflateResult Prove(const unsigned char*, std::size_t, InflateBuffer&, std::size_t, std::size_t&,
+                        bool& reinflated) {
+        reinflated = false;
+        return InflateResult::Ok;
+    }
 
 private:
     std::size_t m_wholeLimitUpTo;
@@ -87,10 +100,10 @@ private:
 //
 // A stream is taken from libdeflate only when libdeflate inflated it and the deflate data follows
 // zlib's rules (FollowsZlibRules); it is skipped at once when its header is one zlib refuses, or
-// when it follows zlib's rules but does not fit within the limit. libdeflate cannot continue where
-// it ran out of room: a stream that outgrows its first room is inflated again into the whole limit.
-// Everything else (a preset dictionary, data libdeflate refuses, data zlib's rules may refuse) is inflated
-// again by zlib, whose result stands.
+// when it does not fit within the limit for libdeflate (zlib, which takes less, cannot fit it
+// either). libdeflate cannot continue where it ran out of room: a stream that outgrows its first
+// room is inflated again into the whole limit. Everything else (a preset dictionary, data libdeflate
+// refuses, data zlib's rules may refuse) is inflated again by zlib, whose result stands.
 class LibdeflateInflater {
 public:
     explicit LibdeflateInflater(std::size_t wholeLimitUpTo = kWholeLimitUpTo)
@@ -100,10 +113,18 @@ public:
     LibdeflateInflater& operator=(const LibdeflateInflater&) = delete;
 
     InflateResult Inflate(const unsigned char* data, std::size_t length, InflateBuffer& out,
-                          std::size_t limit, std::size_t& produced);
+                          std::size_t limit, std::size_t& produced, Proof proof = Proof::Now);
+    // True after an Inflate with Proof::Deferred that returned libdeflate's bytes unchecked.
+    bool Unproven() const { return m_unproven; }
+    // Settles the last Inflate's answer, given the same data, buffer and limit: libdeflate's bytes
+    // stand when the data follows zlib's rules; otherwise zlib inflates the stream again
+    // (`reinflated`), and its result stands.
+    InflateResult Prove(const unsigned char* data, std::size_t length, InflateBuffer& out, std::size_t limit,
+                        std::size_t& produced, bool& reinflated);
 
 private:
     std::size_t m_wholeLimitUpTo;
+    bool m_unproven = false;
     libdeflate_decompressor* m_decompressor = nullptr;
     ZlibInflater m_zlib;
 };

@@ -2,10 +2,12 @@
 
 #include "engine/inflate.h"
 #include "engine/text_scanner.h"
+#include "engine/text_sink.h"
 
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <string>
 
 // The stream loop of CPdfTextExtractor: finds each `stream` ... `endstream` pair by byte search,
 // inflates the bytes between them into at most ten times their length, and scans what inflated
@@ -68,17 +70,42 @@ template <typename Sink> bool ConvertStreams(const unsigned char* data, std::siz
     // on every byte inflated into it.
     InflateBuffer buffer(kPad, ' ');
     Inflater inflater;
+    // The text of a stream whose inflated bytes are not yet shown to be zlib's, held back until they
+    // are. Most streams (fonts, images) give no text and never need the proof.
+    std::string held;
+    StringSink heldSink(held);
     return ForEachStream(data, size, [&](const unsigned char* bytes, std::size_t length) {
         if (length > (std::numeric_limits<std::size_t>::max() - kPad) / 10)
             return false;
+        const std::size_t limit = length * 10;
         std::size_t produced = 0;
-        const InflateResult result = inflater.Inflate(bytes, length, buffer, length * 10, produced);
+        InflateResult result = inflater.Inflate(bytes, length, buffer, limit, produced, Proof::Deferred);
         if (result == InflateResult::NoMemory)
             return false;
-        if (result == InflateResult::Ok && produced > 0) {
+        if (result != InflateResult::Ok || produced == 0)
+            return true;
+        if (!inflater.Unproven()) {
             scan::ScanState st;
             scan::ScanRange(buffer.Front(), kPad, kPad + produced, st, out);
+            return true;
         }
+        held.clear();
+        scan::ScanState st;
+        scan::ScanRange(buffer.Front(), kPad, kPad + produced, st, heldSink);
+        if (held.empty())
+            return true;
+        bool reinflated = false;
+        result = inflater.Prove(bytes, length, buffer, limit, produced, reinflated);
+        if (result == InflateResult::NoMemory)
+            return false;
+        if (reinflated) {
+            held.clear();
+            if (result == InflateResult::Ok && produced > 0) {
+                scan::ScanState again;
+                scan::ScanRange(buffer.Front(), kPad, kPad + produced, again, heldSink);
+            }
+        }
+        out.Append(reinterpret_cast<const unsigned char*>(held.data()), held.size());
         return true;
     });
 }

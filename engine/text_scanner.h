@@ -22,6 +22,22 @@ namespace pagewright::scan {
 
 float ParseTrailingNumber(const unsigned char* window, int n);
 
+// The number of ParseTrailingNumber as text: window[first, n] holds digits and points followed by
+// spaces (or spaces only); first is n + 1 when window[n] is neither. window[0] never takes part.
+inline int TrailingNumberStart(const unsigned char* window, int n) {
+    int i = n;
+    while (i > 0 && window[i] == ' ')
+        --i;
+    if (i > 0) {
+        while (i > 0 && ((window[i] >= '0' && window[i] <= '9') || window[i] == '.'))
+            --i;
+    }
+    return i + 1;
+}
+
+// ParseTrailingNumber's reading of window[first, n] (see TrailingNumberStart).
+float ReadTrailingNumber(const unsigned char* window, int first, int n);
+
 inline bool IsOperatorSpace(unsigned char c) {
     return c == ' ' || c == '\r' || c == '\n';
 }
@@ -42,18 +58,21 @@ struct StringClassTable {
 inline constexpr StringClassTable kStringClass{};
 
 // The first k in [i, end) at which a text object outside a literal needs a look: base[k] is '(' or
-// base[k - 2] is 'd' or 'T' (the 'd' of Td, the 'T' of ET, two bytes before the byte that
-// completes them); end when there is none. base[i - 2] must be readable.
+// base[k - 3, k - 1) is "Td" or "ET" (the byte at k completes them); end when there is none.
+// base[i - 3] must be readable.
 inline std::size_t NextTextEvent(const unsigned char* base, std::size_t i, std::size_t end) {
 #ifdef PAGEWRIGHT_SCAN_SSE2
     const __m128i paren = _mm_set1_epi8('(');
     const __m128i d = _mm_set1_epi8('d');
     const __m128i t = _mm_set1_epi8('T');
+    const __m128i e = _mm_set1_epi8('E');
     while (i + 16 <= end) {
         const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
         const __m128i back2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i - 2));
-        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(here, paren),
-                                         _mm_or_si128(_mm_cmpeq_epi8(back2, d), _mm_cmpeq_epi8(back2, t)));
+        const __m128i back3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i - 3));
+        const __m128i td = _mm_and_si128(_mm_cmpeq_epi8(back3, t), _mm_cmpeq_epi8(back2, d));
+        const __m128i et = _mm_and_si128(_mm_cmpeq_epi8(back3, e), _mm_cmpeq_epi8(back2, t));
+        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(here, paren), _mm_or_si128(td, et));
         const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
         if (mask != 0)
             return i + static_cast<std::size_t>(std::countr_zero(mask));
@@ -62,10 +81,38 @@ inline std::size_t NextTextEvent(const unsigned char* base, std::size_t i, std::
 #endif
     for (; i < end; ++i) {
         const unsigned char back2 = base[i - 2];
-        if (base[i] == '(' || back2 == 'd' || back2 == 'T')
+        const unsigned char back3 = base[i - 3];
+        if (base[i] == '(' || (back3 == 'T' && back2 == 'd') || (back3 == 'E' && back2 == 'T'))
             return i;
     }
     return end;
+}
+
+// The first k in [k, last) with base[k, k + 2) = "BT"; last when there is none. base[last] must be
+// readable.
+inline std::size_t NextBT(const unsigned char* base, std::size_t k, std::size_t last) {
+#ifdef PAGEWRIGHT_SCAN_SSE2
+    const __m128i b = _mm_set1_epi8('B');
+    const __m128i t = _mm_set1_epi8('T');
+    while (k + 16 <= last) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + k));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + k + 1));
+        const auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, b), _mm_cmpeq_epi8(next, t))));
+        if (mask != 0)
+            return k + static_cast<std::size_t>(std::countr_zero(mask));
+        k += 16;
+    }
+#endif
+    for (; k < last; ++k) {
+        const void* hit = std::memchr(base + k, 'B', last - k);
+        if (!hit)
+            return last;
+        k = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - base);
+        if (base[k + 1] == 'T')
+            return k;
+    }
+    return last;
 }
 
 // The first k in [i, end) whose byte inside a literal is not simply copied: a dropped byte, ')' or
@@ -119,20 +166,13 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
             // BT takes effect once the whitespace after it (byte j) has been read: look for the
             // 'B' at j - 2 for every j still to be read.
             std::size_t k = i - 2;
-            bool found = false;
-            while (k + 2 < end) {
-                const void* hit = std::memchr(base + k, 'B', end - 2 - k);
-                if (!hit)
+            for (;; ++k) {
+                k = NextBT(base, k, end - 2);
+                if (k == end - 2)
+                    return;
+                if (IsOperatorSpace(base[k - 1]) && IsOperatorSpace(base[k + 2]))
                     break;
-                k = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - base);
-                if (base[k + 1] == 'T' && IsOperatorSpace(base[k - 1]) && IsOperatorSpace(base[k + 2])) {
-                    found = true;
-                    break;
-                }
-                ++k;
             }
-            if (!found)
-                return;
             st.inText = true;
             i = k + 3;
             continue;
@@ -189,12 +229,22 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
         }
         if (c == '(') {
             // Integer part, truncated: above 1000 a tab, above 100 a space. Compared on the float
-            // itself so that no huge number is ever converted to an integer type.
-            const float n = ParseTrailingNumber(base + i - 15, 14);
-            if (n >= 1001.0f)
-                out.Put('\t');
-            else if (n >= 101.0f)
-                out.Put(' ');
+            // itself so that no huge number is ever converted to an integer type. A number with
+            // fewer than three digits before its point is below 100 however it is read, and most
+            // numbers before a literal (kerning in TJ arrays) are: they need no reading.
+            const unsigned char* window = base + i - 15;
+            const int first = TrailingNumberStart(window, 14);
+            int digits = 0;
+            while (digits < 3 && first + digits <= 14 && window[first + digits] >= '0' &&
+                   window[first + digits] <= '9')
+                ++digits;
+            if (digits == 3) {
+                const float n = ReadTrailingNumber(window, first, 14);
+                if (n >= 1001.0f)
+                    out.Put('\t');
+                else if (n >= 101.0f)
+                    out.Put(' ');
+            }
             st.inString = true;
         }
         ++i;

@@ -65,6 +65,29 @@ void CheckInflaters(const std::string& data, std::size_t capacity) {
 #endif
 }
 
+// zlib data as the only stream of a file: the stream loop writes the text of what zlib inflates of
+// it, or nothing, whichever inflater it uses and however late it proves the answer.
+void CheckStreamLoop(const std::string& z) {
+    const CPdfTextExtractor engine;
+    if (engine.FindBytes(reinterpret_cast<const unsigned char*>(z.data()), "stream",
+                         static_cast<std::ptrdiff_t>(z.size())) >= 0)
+        return; // the data would frame another stream
+    std::vector<unsigned char> inflated(z.size() * 10 + 1);
+    std::size_t length = 0;
+    std::string expected;
+    if (pagewright::decode::InflateWhole(reinterpret_cast<const unsigned char*>(z.data()), z.size(),
+                                         inflated.data(), z.size() * 10, length) == InflateResult::Ok)
+        engine.ExtractText(expected, inflated.data(), length);
+    const std::string file = "1 0 obj\nstream\r\n" + z + "\r\nendstream\n";
+    std::string written;
+    if (!engine.ConvertBytes(reinterpret_cast<const unsigned char*>(file.data()), file.size(), written) ||
+        written != expected) {
+        std::fprintf(stderr, "stream loop wrote %zu bytes where zlib's text is %zu\n", written.size(),
+                     expected.size());
+        std::abort();
+    }
+}
+
 std::string AdlerBytes(const std::vector<unsigned char>& bytes, std::size_t n) {
     const uLong adler = adler32_z(1, bytes.data(), n);
     std::string out;
@@ -104,6 +127,7 @@ void FuzzInflaters(const std::uint8_t* data, std::size_t size) {
 #endif
     for (const auto& [z, inflated] : framed) {
         CheckInflaters(z, z.size() * 10);
+        CheckStreamLoop(z);
         // Around the inflated size, where the bound decides.
         for (const std::size_t capacity :
              {std::size_t{0}, inflated / 2, inflated - (inflated > 0 ? 1 : 0), inflated, inflated + 1})

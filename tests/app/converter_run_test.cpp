@@ -42,6 +42,21 @@ TEST_F(ConverterRun, ThreeRowsGoConvertingThenCompleteAndTheFolderOpensOnce) {
     EXPECT_FALSE(Button(IDC_STOP)->isEnabled());
 }
 
+TEST_F(ConverterRun, ARowAppearingDuringTheRunIsConvertedToo) {
+    // Rows are counted again after each row, also when the worker keeps what it read of the list.
+    Add({Pdf("first"), Pdf("second")});
+    const QString late = Pdf("late");
+    QObject::connect(List()->model(), &QAbstractItemModel::dataChanged, [&](const QModelIndex& from) {
+        if (from.row() == 1 && from.column() == kColumnStatus && from.data().toString() == "Converting")
+            List()->addTopLevelItem(new QTreeWidgetItem(QStringList{{}, late, "1kb", "txt", "Ready"}));
+    });
+    QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Cell(2, kColumnStatus), "Complete");
+    EXPECT_EQ(ReadBytes(m_dir / "out" / "late.txt"), "late\r\n");
+}
+
 TEST_F(ConverterRun, BrowseAndOpenStayUsableDuringARun) {
     for (int i = 0; i < 8; ++i)
         Add({Pdf("f" + std::to_string(i))});

@@ -52,6 +52,11 @@ TEST_F(CliApp, ExitsZeroWhenEveryFileConverted) {
     EXPECT_EQ(ReadBytes(m_dir / "out" / "b.txt"), "beta\r\n");
     EXPECT_EQ(m_out.str(), "");
     EXPECT_NE(m_err.str().find("2 of 2 files converted"), std::string::npos) << m_err.str();
+    // Again with --update: both texts are newer than their PDFs.
+    EXPECT_EQ(Run({"--update", "-o", P("out"), P("a.pdf"), P("b.pdf")}), kExitConverted);
+    EXPECT_NE(m_err.str().find("0 of 2 files converted into " + P("out") + ", 2 up to date"),
+              std::string::npos)
+        << m_err.str();
 }
 
 TEST_F(CliApp, ExitsOneAndNamesEachFailure) {

@@ -18,7 +18,8 @@ namespace {
 
 std::string Describe(const Options& o) {
     std::string s = "out=" + (o.toStandardOutput ? std::string("stdout") : o.outputDirectory) +
-                    " jobs=" + std::to_string(o.jobs) + (o.quiet ? " quiet" : "");
+                    " jobs=" + std::to_string(o.jobs) + (o.quiet ? " quiet" : "") +
+                    (o.update ? " update" : "");
     for (const Input& in : o.inputs)
         s += (in.isList ? " list:" : " file:") + in.path;
     return s;
@@ -33,6 +34,7 @@ TEST(CliOptions, AcceptedCommandLines) {
         {{"a.pdf"}, "out=. jobs=0 file:a.pdf"},
         {{"-o", "/out", "a.pdf", "b.pdf"}, "out=/out jobs=0 file:a.pdf file:b.pdf"},
         {{"-o/out", "-j3", "-q", "a.pdf"}, "out=/out jobs=3 quiet file:a.pdf"},
+        {{"--update", "--files-from", "-"}, "out=. jobs=0 update list:-"},
         {{"-j", "2", "--files-from", "list.txt"}, "out=. jobs=2 list:list.txt"},
         {{"--files-from=-", "a.pdf"}, "out=. jobs=0 list:- file:a.pdf"},
         {{"a.pdf", "--files-from", "l", "b.pdf"}, "out=. jobs=0 file:a.pdf list:l file:b.pdf"},
@@ -68,6 +70,7 @@ TEST(CliOptions, UsageErrorsNameTheProblem) {
         {{"-j=2", "a.pdf"}, "'=2'"},
         {{"--files-from"}, "needs a list file"},
         {{"--frobnicate", "a.pdf"}, "unknown option '--frobnicate'"},
+        {{"--update", "-o", "-", "a.pdf"}, "--update needs an output directory"},
         {{"-x", "a.pdf"}, "unknown option '-x'"},
     };
     for (const Case& c : cases) {
@@ -81,8 +84,9 @@ TEST(CliOptions, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(ParseCommandLine({"--help"}).options->action, Action::Help);
     EXPECT_EQ(ParseCommandLine({"-j", "4", "-h"}).options->action, Action::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).options->action, Action::Version);
-    EXPECT_NE(UsageText().find("pagewright-cli [-o DIR|-] [-j N] [-q] [--files-from LIST] FILE..."),
-              std::string::npos);
+    EXPECT_NE(
+        UsageText().find("pagewright-cli [-o DIR|-] [-j N] [-q] [--update] [--files-from LIST] FILE..."),
+        std::string::npos);
 }
 
 TEST(CliOptions, ListsExpandInCommandLineOrder) {

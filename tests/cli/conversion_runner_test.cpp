@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -111,6 +112,54 @@ TEST_F(ConversionRunner, RefusedThreadsLeaveTheWorkToThoseRunning) {
             EXPECT_TRUE(run.files[i].converted) << run.files[i].reason;
             EXPECT_EQ(ReadBytes(run.files[i].target), "text " + std::to_string(i) + "\r\n");
         }
+    }
+}
+
+TEST_F(ConversionRunner, UpdateConvertsOnlyTextsThatAreMissingOrOlderThanTheirPdf) {
+    // Ages in seconds before now; a negative age: no such file. The last PDF of a target decides.
+    struct Case {
+        std::string what;
+        std::vector<int> pdfAges; // PDFs d0/x.pdf, d1/x.pdf, ...: all have the target x.txt
+        int textAge;
+        std::string expected; // per PDF: C converted, U up to date, F failed
+        std::string text;     // x.txt afterwards
+    };
+    const std::vector<Case> cases = {
+        {"no text yet", {100}, -1, "C", "d0\r\n"},
+        {"text newer than the PDF", {100}, 50, "U", "old"},
+        {"text as old as the PDF", {100}, 100, "U", "old"},
+        {"text older than the PDF", {50}, 100, "C", "d0\r\n"},
+        {"the last of two PDFs newer than the text", {200, 50}, 100, "CC", "d1\r\n"},
+        {"only the first of two PDFs newer than the text", {50, 200}, 100, "UU", "old"},
+        {"a missing PDF beside its text", {-1}, 100, "F", "old"},
+    };
+    const auto now = fs::file_time_type::clock::now();
+    for (std::size_t n = 0; n < cases.size(); ++n) {
+        const Case& c = cases[n];
+        SCOPED_TRACE(c.what);
+        const fs::path root = m_dir / ("update" + std::to_string(n));
+        fs::create_directories(root / "out");
+        std::vector<std::string> sources;
+        for (std::size_t k = 0; k < c.pdfAges.size(); ++k) {
+            const fs::path pdf = root / ("d" + std::to_string(k)) / "x.pdf";
+            fs::create_directories(pdf.parent_path());
+            if (c.pdfAges[k] >= 0) {
+                WriteBytes(pdf, PdfSaying("d" + std::to_string(k)));
+                fs::last_write_time(pdf, now - std::chrono::seconds(c.pdfAges[k]));
+            }
+            sources.push_back(pdf.string());
+        }
+        const fs::path text = root / "out" / "x.txt";
+        if (c.textAge >= 0) {
+            WriteBytes(text, "old");
+            fs::last_write_time(text, now - std::chrono::seconds(c.textAge));
+        }
+        const RunResult run = ConvertAll(sources, (root / "out").string(), 2, {}, {}, Selection::Outdated);
+        std::string got;
+        for (const FileResult& r : run.files)
+            got += r.upToDate ? (r.converted ? '?' : 'U') : (r.converted ? 'C' : 'F');
+        EXPECT_EQ(got, c.expected);
+        EXPECT_EQ(Visible(ReadBytes(text)), Visible(c.text));
     }
 }
 

@@ -171,6 +171,11 @@ TEST(ContentScanner, ParseTrailingNumberReadsTheNumberEndingAtN) {
         {"     1.01 Td   ", 10, -1.0f},
         {"     1.01 Td   ", 8, 1.01f},
         {".0000000005 Td ", 10, 5.0f}, // at most 10 characters for Td
+        {"       .5      ", 14, 0.5f},
+        {"       5.      ", 14, 5.0f},
+        {"      1000.999 ", 14, 1000.999f},
+        {"     0.0000001 ", 14, 0.0000001f},
+        {"    16777217.5 ", 14, 16777218.0f}, // more digits than a float holds
     };
     const CPdfTextExtractor engine;
     for (const NumberCase& c : cases) {

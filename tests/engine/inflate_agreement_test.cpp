@@ -4,6 +4,7 @@
 // that libdeflate alone would accept.
 
 #include "engine/inflate.h"
+#include "engine/pdf_text_extractor.h"
 #include "tests/support/deflate_writer.h"
 #include "tests/support/file_utils.h"
 #include "tools/pdf_builder.h"
@@ -25,6 +26,7 @@ namespace {
 using pagewright::decode::InflateBuffer;
 using pagewright::decode::InflateResult;
 using pagewright::decode::InflateWhole;
+using pagewright::decode::Proof;
 using namespace pagewright::testing;
 
 const char* Name(InflateResult r) {
@@ -56,17 +58,25 @@ Outcome RunReference(const std::string& data, std::size_t capacity) {
 }
 
 // An inflater of the stream loop with `capacity` as its limit, into a buffer that starts empty (so
-// it grows while the stream inflates) or, with `start`, already holds that many bytes.
+// it grows while the stream inflates) or, with `start`, already holds that many bytes. With
+// Proof::Deferred, an answer left unproven is proven afterwards, as the stream loop does.
 template <typename Inflater>
-Outcome RunInflater(Inflater& inflater, const std::string& data, std::size_t capacity,
-                    std::size_t start = 0) {
+Outcome RunInflater(Inflater& inflater, const std::string& data, std::size_t capacity, std::size_t start = 0,
+                    Proof proof = Proof::Now) {
     InflateBuffer buffer(3, '#');
     if (start > 0) {
         EXPECT_TRUE(buffer.Grow(start, 0));
     }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
     std::size_t produced = 0;
-    const InflateResult r = inflater.Inflate(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
-                                             buffer, capacity, produced);
+    InflateResult r = inflater.Inflate(bytes, data.size(), buffer, capacity, produced, proof);
+    if (proof == Proof::Now) {
+        EXPECT_FALSE(inflater.Unproven());
+    } else if (r == InflateResult::Ok && inflater.Unproven()) {
+        bool reinflated = false;
+        r = inflater.Prove(bytes, data.size(), buffer, capacity, produced, reinflated);
+        EXPECT_FALSE(inflater.Unproven());
+    }
     EXPECT_LE(produced, capacity);
     EXPECT_LE(buffer.Capacity(), std::max({capacity, start, std::size_t{1}})) << "grew past the limit";
     if (buffer.Capacity() == 0) // never used: the stream was refused by its header
@@ -123,7 +133,8 @@ protected:
             Expect(reference, RunInflater(m_zlibGrowing, data, capacity, start), "zlib growing");
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
             Expect(reference, RunInflater(m_libdeflate, data, capacity, start), "libdeflate");
-            Expect(reference, RunInflater(m_libdeflateGrowing, data, capacity, start), "libdeflate growing");
+            Expect(reference, RunInflater(m_libdeflateGrowing, data, capacity, start, Proof::Deferred),
+                   "libdeflate growing, proven later");
 #endif
         }
         return reference;
@@ -236,7 +247,8 @@ TEST_F(InflateAgreement, StoredBlocks) {
 TEST_F(InflateAgreement, ConstructsZlibRefuses) {
     struct Case {
         std::string what;
-        std::string data;
+        std::string deflate;
+        std::string inflated; // as the decoder that takes it inflates it
     };
     std::vector<Case> cases;
     {
@@ -253,7 +265,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
             w.Bits(0, 13);
             raw += "AAA";
             FixedLiteral(w, 256);
-            cases.push_back({"fixed distance code " + std::to_string(code), ZlibWrap(w.Finish(), raw)});
+            cases.push_back({"fixed distance code " + std::to_string(code), w.Finish(), raw});
         }
         for (const int code : {285, 286, 287}) {
             BitWriter w;
@@ -263,8 +275,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
             FixedLiteral(w, code);
             w.Code(0, 5);
             FixedLiteral(w, 256);
-            cases.push_back(
-                {"fixed length code " + std::to_string(code), ZlibWrap(w.Finish(), "AAAAAAAAAAAAAA")});
+            cases.push_back({"fixed length code " + std::to_string(code), w.Finish(), "AAAAAAAAAAAAAA"});
         }
     }
     // More than 286 literal/length or 30 distance codes in a header, even unused.
@@ -280,7 +291,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
             w.Code(codes.literals['A'], 1);
             w.Code(codes.literals[256], 1);
             cases.push_back({"HLIT " + std::to_string(literals) + ", HDIST " + std::to_string(distances),
-                             ZlibWrap(w.Finish(), "A")});
+                             w.Finish(), "A"});
         }
     }
     // Incomplete and single codes: zlib takes a lone one-bit code, and no distance code at all.
@@ -290,7 +301,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
         BitWriter w;
         const DynamicCodes codes = DynamicHeader(w, lit, {1});
         w.Code(codes.literals[256], 1);
-        cases.push_back({"end-of-block as the only code", ZlibWrap(w.Finish(), "")});
+        cases.push_back({"end-of-block as the only code", w.Finish(), ""});
     }
     {
         std::vector<int> lit(257, 0);
@@ -300,7 +311,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
         const DynamicCodes codes = DynamicHeader(w, lit, {0});
         w.Code(codes.literals['A'], 1);
         w.Code(codes.literals[256], 1);
-        cases.push_back({"no distance code", ZlibWrap(w.Finish(), "A")});
+        cases.push_back({"no distance code", w.Finish(), "A"});
     }
     {
         std::vector<int> lit(258, 0);
@@ -312,7 +323,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
         w.Code(codes.literals['A'], 1);
         w.Code(codes.literals[257], 2);
         w.Code(codes.literals[256], 2);
-        cases.push_back({"a length with no distance code", ZlibWrap(w.Finish(), "AAAA")});
+        cases.push_back({"a length with no distance code", w.Finish(), "AAAA"});
     }
     {
         std::vector<int> lit(257, 0);
@@ -322,7 +333,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
         const DynamicCodes codes = DynamicHeader(w, lit, {1});
         w.Code(codes.literals['A'], 1);
         w.Code(codes.literals[256], 2);
-        cases.push_back({"incomplete literal code", ZlibWrap(w.Finish(), "A")});
+        cases.push_back({"incomplete literal code", w.Finish(), "A"});
     }
     // A lone one-bit distance code: its code 0 is a distance, its code 1 is no code at all.
     for (const std::uint32_t distanceCode : {0u, 1u}) {
@@ -336,8 +347,7 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
         w.Code(codes.literals[257], 2);
         w.Code(distanceCode, 1);
         w.Code(codes.literals[256], 2);
-        cases.push_back(
-            {"lone distance code, code " + std::to_string(distanceCode), ZlibWrap(w.Finish(), "AAAA")});
+        cases.push_back({"lone distance code, code " + std::to_string(distanceCode), w.Finish(), "AAAA"});
     }
     // Code length repeats: a 16 with nothing before it, and a run past the last length.
     for (const bool repeatFirst : {true, false}) {
@@ -378,12 +388,36 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
         w.Code(lc['A'], 1);
         w.Code(lc[256], 1);
         cases.push_back({repeatFirst ? "repeat with no length before it" : "repeat past the last length",
-                         ZlibWrap(w.Finish(), "A")});
+                         w.Finish(), "A"});
     }
 
+    // Each construct also after a first block that opens a text object and a literal: whatever a
+    // decoder inflates of it is text. The stream loop must write zlib's text, however late it checks.
+    BitWriter opening;
+    opening.Bits(0, 1);
+    opening.Bits(1, 2);
+    for (const char c : std::string("BT ("))
+        FixedLiteral(opening, static_cast<unsigned char>(c));
+    FixedLiteral(opening, 256);
+    opening.Bits(0, 1); // an empty stored block ends it on a byte boundary
+    opening.Bits(0, 2);
+    const std::string prefix = opening.Finish() + std::string("\x00\x00\xFF\xFF", 4);
+    const CPdfTextExtractor engine;
     for (const Case& c : cases) {
-        Check(c.data, c.what, 1 << 20);
-        Check(c.data, c.what + ", no room", 2);
+        const std::string data = ZlibWrap(c.deflate, c.inflated);
+        Check(data, c.what, 1 << 20);
+        Check(data, c.what + ", no room", 2);
+        const std::string opened = ZlibWrap(prefix + c.deflate, "BT (" + c.inflated);
+        const Outcome reference = Check(opened, c.what + ", in a text object");
+        std::string expected;
+        if (reference.result == InflateResult::Ok)
+            engine.ExtractText(expected, reinterpret_cast<const unsigned char*>(reference.bytes.data()),
+                               reference.bytes.size());
+        const std::string pdf = "1 0 obj\nstream\r\n" + opened + "\r\nendstream\nendobj\n";
+        std::string written;
+        EXPECT_TRUE(
+            engine.ConvertBytes(reinterpret_cast<const unsigned char*>(pdf.data()), pdf.size(), written));
+        EXPECT_EQ(Visible(written), Visible(expected)) << c.what << ", in a text object";
     }
 
 #ifdef PAGEWRIGHT_HAVE_LIBDEFLATE
@@ -393,10 +427,11 @@ TEST_F(InflateAgreement, ConstructsZlibRefuses) {
     int split = 0;
     std::vector<unsigned char> out(1 << 20);
     for (const Case& c : cases) {
+        const std::string data = ZlibWrap(c.deflate, c.inflated);
         std::size_t produced = 0;
-        const bool libdeflateTakes = libdeflate_zlib_decompress(raw, c.data.data(), c.data.size(), out.data(),
+        const bool libdeflateTakes = libdeflate_zlib_decompress(raw, data.data(), data.size(), out.data(),
                                                                 out.size(), &produced) == LIBDEFLATE_SUCCESS;
-        const bool zlibTakes = RunReference(c.data, out.size()).result == InflateResult::Ok;
+        const bool zlibTakes = RunReference(data, out.size()).result == InflateResult::Ok;
         split += libdeflateTakes != zlibTakes ? 1 : 0;
     }
     libdeflate_free_decompressor(raw);
