@@ -25,6 +25,7 @@ template <typename F> void BlockingWindowProxy::Run(F&& call) const {
 void BlockingWindowProxy::Post(std::function<void()> call) const {
     const std::lock_guard lock(m_mutex);
     m_queued.push_back(std::move(call));
+    ++m_postedWrites;
     // One event carries every write queued until the UI thread gets to it.
     if (!m_runPosted) {
         m_runPosted = true;
@@ -50,9 +51,24 @@ void BlockingWindowProxy::RunQueued() const {
             break;
         for (const auto& call : calls)
             call();
+        {
+            const std::lock_guard lock(m_mutex);
+            m_doneWrites += calls.size();
+        }
+        m_shown.notify_all();
         calls.clear();
     }
     m_running = false;
+}
+
+void BlockingWindowProxy::WaitUntilShown() {
+    if (OnUiThread()) {
+        RunQueued();
+        return;
+    }
+    std::unique_lock lock(m_mutex);
+    const std::uint64_t posted = m_postedWrites;
+    m_shown.wait(lock, [&] { return m_doneWrites >= posted; });
 }
 
 const QStringList& BlockingWindowProxy::Names() const {
@@ -93,13 +109,10 @@ QStringList BlockingWindowProxy::ColumnTexts(int column) const {
 }
 
 void BlockingWindowProxy::SetStatus(int row, const QString& status, const QString& toolTip) {
-    if (status == kStatusConverting) {
+    if (OnUiThread())
         Run([&] { m_window.SetStatus(row, status, toolTip); });
-    } else if (OnUiThread()) {
-        Run([&] { m_window.SetStatus(row, status, toolTip); });
-    } else {
+    else
         Post([this, row, status, toolTip] { m_window.SetStatus(row, status, toolTip); });
-    }
 }
 
 void BlockingWindowProxy::SelectRow(int row, bool ensureVisible) {

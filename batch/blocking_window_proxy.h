@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -13,14 +14,14 @@
 // the window as if it were local. The UI thread must keep its event loop running and must never
 // wait for the worker while it does (modal prompts run nested loops, which is enough).
 //
-// Calls run on the UI thread in the order the worker makes them. The worker waits for the
-// "Converting" status (a row shows it before its file is converted, so whatever the window does on
-// seeing it happens before the conversion), for the commands and the folder, and for every read
-// that goes to the window. The writes that nothing waits on (selecting a row, a row's final status)
-// are only queued: they are carried out in one batch with the next call the worker waits for, or
-// as soon as the UI thread gets to them. Row counts and names are kept from one read to the next
-// while the window's NamesVersion stays the same. So a run meets the UI thread once per row
-// instead of at every call.
+// Calls run on the UI thread in the order the worker makes them. The worker waits for the commands
+// and the folder and for every read that goes to the window. The writes (selecting a row, a row's
+// statuses) are only queued: they are carried out in one batch with the next call the worker waits
+// for, or as soon as the UI thread gets to them; WaitUntilShown waits until they have been, which
+// the worker does before it looks at a row's text file and before it looks at the stop request
+// again. Row counts and names are kept from one read to the next while the window's NamesVersion
+// stays the same. So the worker reads and converts while the window shows the row, and waits for the
+// UI thread only when the window falls behind.
 class BlockingWindowProxy final : public IWorkerWindow {
 public:
     // `context` lives on the UI thread and outlives every call; `window` is called there.
@@ -35,6 +36,7 @@ public:
     void EnableCommand(Command command, bool enabled) override;
     void SetProgressRange(int low, int high) override;
     void OpenFolder(const QString& path) override;
+    void WaitUntilShown() override;
 
 private:
     // Runs `call` on the UI thread after the writes queued before it and waits for it.
@@ -51,8 +53,11 @@ private:
     IWorkerWindow& m_window;
 
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_shown;             // signalled when queued writes were done
     mutable std::vector<std::function<void()>> m_queued; // guarded by m_mutex
     mutable bool m_runPosted = false;                    // guarded by m_mutex
+    mutable std::uint64_t m_postedWrites = 0;            // guarded by m_mutex
+    mutable std::uint64_t m_doneWrites = 0;              // guarded by m_mutex
     mutable bool m_running = false;                      // UI thread only: inside RunQueued
 
     // The worker's thread only.

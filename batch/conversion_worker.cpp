@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) {
     window.SetProgressRange(1, 100);
@@ -21,6 +22,11 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
         sources.Insert(ToFileSystemPath(path));
     const QSet<QString> known(names.begin(), names.end());
 
+    // The text of a row's PDF made while the row before it waited for the window, and the next one's.
+    CPdfTextExtractor::AheadText ahead;
+    CPdfTextExtractor::AheadText next;
+    bool haveAhead = false;
+    bool haveNext = false;
     if (window.RowCount() > 0) {
         for (int row = 0;; ++row) {
             if (stopRequested.load())
@@ -32,12 +38,31 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
             // A row that appeared during the run is a source of it too.
             if (!known.contains(source))
                 sources.Insert(ToFileSystemPath(source));
+            CPdfTextExtractor::TargetTurn turn;
+            turn.ahead = haveAhead ? &ahead : nullptr;
+            // The text file is looked at only once the row shows "Converting"; until then the next
+            // row's PDF is read, if it was a source from the start (no text of this run can replace
+            // it) and small.
+            turn.waitForTurn = [&] {
+                haveNext = false;
+                if (row + 1 < window.RowCount()) {
+                    const QString following = window.CellText(row + 1, kColumnName);
+                    haveNext =
+                        known.contains(following) && engine->ReadAhead(ToFileSystemPath(following), next);
+                }
+                window.WaitUntilShown();
+            };
             std::string reason;
+            const bool converted = engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target),
+                                                       &reason, &sources, &turn);
+            std::swap(ahead, next);
+            haveAhead = std::exchange(haveNext, false);
+            // Whatever the window did on seeing this row (a stop request among it) counts before the
+            // next one.
+            window.WaitUntilShown();
             // A PDF without text is complete all the same; the tooltip says why its text is empty.
-            if (engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target), &reason, &sources))
-                window.SetStatus(row, kStatusComplete, QString::fromStdString(reason));
-            else
-                window.SetStatus(row, kStatusFailed, QString::fromStdString(reason));
+            window.SetStatus(row, converted ? kStatusComplete : kStatusFailed,
+                             QString::fromStdString(reason));
             if (row + 1 >= window.RowCount())
                 break;
         }

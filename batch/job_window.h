@@ -46,6 +46,10 @@ public:
     virtual void SetProgressRange(int low, int high) = 0;
     // Asks the desktop to show the folder in its file browser.
     virtual void OpenFolder(const QString& path) = 0;
+    // Returns once everything written so far shows in the window and whatever the window does on
+    // seeing it (a stop request among it) has been done. The window writes at once; a proxy on
+    // another thread waits until the window has carried out what it queued.
+    virtual void WaitUntilShown() {}
     // A counter that changes whenever a row is inserted or removed or a row's name changes, before
     // a call from another thread can read the changed rows; readable from any thread. A window
     // that has none returns null, and its rows are then read afresh every time.

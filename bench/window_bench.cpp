@@ -1,11 +1,12 @@
 // Throughput of the main window, measured on the real window (offscreen) with a scripted picker:
 //   - adding many files through the picker (the duplicate check must not make Add quadratic);
 //   - a conversion run over many small PDFs: its time against pagewright-cli's conversion of the
-//     same files one at a time (ConvertAll with one job, in this process) and against the engine
-//     alone, and the longest stall of the UI thread's event loop while the run goes on.
-// Usage: window_bench [FILES_TO_ADD [PDFS_TO_CONVERT [LIST]]]   (defaults 10000 and 2000)
+//     same files one at a time (ConvertAll with one job in this process, and the pagewright-cli
+//     program itself when it was built beside this one) and against the engine alone, and the
+//     longest stall of the UI thread's event loop while the run goes on.
+// Usage: [ROUNDS=N] window_bench [FILES_TO_ADD [PDFS_TO_CONVERT [LIST]]]   (defaults 10000 and 2000)
 //   LIST: convert the PDFs named in this file (one path a line) instead of generated small ones;
-//   PDFS_TO_CONVERT is then ignored.
+//   PDFS_TO_CONVERT is then ignored. ROUNDS: how many times the runs are made (median; default 1).
 
 #include "app/converter_dlg.h"
 #include "batch/job_batch.h"
@@ -19,6 +20,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -28,6 +31,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <time.h>
 
 namespace {
 
@@ -73,6 +78,19 @@ double TimeAdd(Window& window, const QStringList& paths) {
     return timer.nsecsElapsed() / 1e6;
 }
 
+// CPU time of this thread or this process so far.
+double CpuMs(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -101,6 +119,7 @@ int main(int argc, char** argv) {
     const QString outDir = work.filePath(QStringLiteral("out"));
     QDir().mkpath(inDir);
     QDir().mkpath(outDir);
+    const int rounds = std::max(1, qEnvironmentVariableIntValue("ROUNDS"));
     const std::string pdf = pagewright::pdfgen::MakePdf({pagewright::pdfgen::LinesContent(
         {"A small page of text.", "Its second line.", "And a third one."})});
 
@@ -123,70 +142,139 @@ int main(int argc, char** argv) {
         QDir().mkpath(inDir);
     }
 
-    // Run: the engine alone over the files, the command-line tool's runner with one job, then the
-    // window over the same files while a timer on the UI thread records the longest gap between
-    // its ticks. Each writes into a fresh folder of its own, so all pay the same for creating the
-    // text files.
+    // Run: the engine alone over the files, the command-line tool's runner with one job, the
+    // command-line tool itself (when it was built beside this program), then the window over the
+    // same files while a timer on the UI thread records the longest gap between its ticks. Each
+    // writes into a fresh folder of its own, so all pay the same for creating the text files. The
+    // rounds alternate the ways, and each figure is the median of the rounds.
     const QStringList paths = listed.isEmpty() ? MakePdfs(inDir, toConvert, pdf) : listed;
-    const QString engineOut = work.filePath(QStringLiteral("engine-out"));
-    const QString cliOut = work.filePath(QStringLiteral("cli-out"));
-    const QString windowOut = work.filePath(QStringLiteral("window-out"));
-    QDir().mkpath(engineOut);
-    QDir().mkpath(cliOut);
-    QDir().mkpath(windowOut);
-    const CPdfTextExtractor engine;
-    QElapsedTimer timer;
-    timer.start();
-    for (const QString& p : paths) {
-        const QString target =
-            engineOut + QStringLiteral("/") + QFileInfo(p).completeBaseName() + QStringLiteral(".txt");
-        engine.ConvertFile(p.toStdString(), target.toStdString());
+    const QString listFile = work.filePath(QStringLiteral("list.txt"));
+    {
+        QFile list(listFile);
+        if (!list.open(QIODevice::WriteOnly) ||
+            list.write(paths.join(QLatin1Char('\n')).toUtf8() + "\n") < 0) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(listFile));
+            return 2;
+        }
     }
-    const double engineMs = timer.nsecsElapsed() / 1e6;
-
     std::vector<std::string> sources;
     for (const QString& p : paths)
         sources.push_back(p.toStdString());
-    timer.restart();
-    const auto cliRun = pagewright::cli::ConvertAll(sources, cliOut.toStdString(), 1);
-    const double cliMs = timer.nsecsElapsed() / 1e6;
-    const auto cliConverted = std::count_if(cliRun.files.begin(), cliRun.files.end(),
-                                            [](const pagewright::cli::FileResult& r) { return r.converted; });
-
-    Window window(windowOut);
-    TimeAdd(window, paths);
-    QElapsedTimer sinceTick;
-    double longestGap = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, sinceTick.nsecsElapsed() / 1e6);
-        sinceTick.restart();
-    });
-    timer.restart();
-    sinceTick.start();
-    ticker.start();
-    // The run's own event loop, as the window's: processEvents in a loop would keep this thread
-    // busy and take a core from the worker.
-    QEventLoop loop;
-    QObject::connect(&window.dialog->Batch(), &CJobBatch::RunFinished, &loop, &QEventLoop::quit);
-    window.dialog->OnConvert();
-    if (window.dialog->Batch().IsRunning())
-        loop.exec();
-    const double runMs = timer.nsecsElapsed() / 1e6;
-    ticker.stop();
-
-    int complete = 0;
-    for (int row = 0; row < window.dialog->JobList()->topLevelItemCount(); ++row)
-        complete += window.dialog->JobList()->topLevelItem(row)->text(4) == QStringLiteral("Complete");
+    const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/pagewright-cli");
+    const bool haveCli = QFileInfo(cli).isExecutable();
     const char* what = listed.isEmpty() ? "small PDFs" : "listed PDFs";
-    std::printf("engine alone, %d %s:               %8.1f ms\n", toConvert, what, engineMs);
-    std::printf("pagewright-cli -j1 runner, %d %s:  %8.1f ms (%d converted)\n", toConvert, what, cliMs,
-                static_cast<int>(cliConverted));
-    std::printf("window run, %d %s:                 %8.1f ms (%d complete)\n", toConvert, what, runMs,
-                complete);
-    std::printf("window run / pagewright-cli -j1:            %8.2f x\n", runMs / cliMs);
-    std::printf("overhead per row over the engine:           %8.3f ms\n", (runMs - engineMs) / toConvert);
-    std::printf("longest UI stall during the run:            %8.1f ms\n", longestGap);
-    return complete == cliConverted ? 0 : 1;
+
+    std::vector<double> engineMs, runnerMs, cliMs, windowMs, gapMs, uiCpuMs, workerCpuMs;
+    int complete = 0;
+    long long runnerConverted = 0;
+    bool sameTexts = true;
+    for (int round = 0; round < rounds; ++round) {
+        const QString out = work.filePath(QStringLiteral("out%1").arg(round));
+        const QString engineOut = out + QStringLiteral("/engine");
+        const QString runnerOut = out + QStringLiteral("/runner");
+        const QString cliOut = out + QStringLiteral("/cli");
+        const QString windowOut = out + QStringLiteral("/window");
+        for (const QString& dir : {engineOut, runnerOut, cliOut, windowOut})
+            QDir().mkpath(dir);
+
+        const CPdfTextExtractor engine;
+        QElapsedTimer timer;
+        timer.start();
+        for (const QString& p : paths) {
+            const QString target =
+                engineOut + QStringLiteral("/") + QFileInfo(p).completeBaseName() + QStringLiteral(".txt");
+            engine.ConvertFile(p.toStdString(), target.toStdString());
+        }
+        engineMs.push_back(timer.nsecsElapsed() / 1e6);
+
+        timer.restart();
+        const auto runnerRun = pagewright::cli::ConvertAll(sources, runnerOut.toStdString(), 1);
+        runnerMs.push_back(timer.nsecsElapsed() / 1e6);
+        runnerConverted = std::count_if(runnerRun.files.begin(), runnerRun.files.end(),
+                                        [](const pagewright::cli::FileResult& r) { return r.converted; });
+
+        if (haveCli) {
+            QProcess process;
+            timer.restart();
+            process.start(cli, {QStringLiteral("-j1"), QStringLiteral("-q"), QStringLiteral("-o"), cliOut,
+                                QStringLiteral("--files-from"), listFile});
+            if (!process.waitForFinished(-1) || process.exitCode() != 0) {
+                std::fprintf(stderr, "pagewright-cli failed: %s\n",
+                             process.readAllStandardError().constData());
+                return 1;
+            }
+            cliMs.push_back(timer.nsecsElapsed() / 1e6);
+        }
+
+        Window window(windowOut);
+        TimeAdd(window, paths);
+        // The list settles (layout, the first paint of its rows) before the run is timed.
+        {
+            QEventLoop settle;
+            QTimer::singleShot(100, &settle, &QEventLoop::quit);
+            settle.exec();
+        }
+        QElapsedTimer sinceTick;
+        double longestGap = 0;
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, sinceTick.nsecsElapsed() / 1e6);
+            sinceTick.restart();
+        });
+        const double uiCpuBefore = CpuMs(CLOCK_THREAD_CPUTIME_ID);
+        const double cpuBefore = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        timer.restart();
+        sinceTick.start();
+        ticker.start();
+        // The run's own event loop, as the window's: processEvents in a loop would keep this thread
+        // busy and take a core from the worker.
+        QEventLoop loop;
+        QObject::connect(&window.dialog->Batch(), &CJobBatch::RunFinished, &loop, &QEventLoop::quit);
+        window.dialog->OnConvert();
+        if (window.dialog->Batch().IsRunning())
+            loop.exec();
+        windowMs.push_back(timer.nsecsElapsed() / 1e6);
+        ticker.stop();
+        const double uiCpu = CpuMs(CLOCK_THREAD_CPUTIME_ID) - uiCpuBefore;
+        uiCpuMs.push_back(uiCpu);
+        workerCpuMs.push_back(CpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore - uiCpu);
+        gapMs.push_back(longestGap);
+
+        complete = 0;
+        for (int row = 0; row < window.dialog->JobList()->topLevelItemCount(); ++row)
+            complete += window.dialog->JobList()->topLevelItem(row)->text(4) == QStringLiteral("Complete");
+        // The window must have written what the command-line tool wrote.
+        const QStringList texts = QDir(runnerOut).entryList(QDir::Files);
+        const QStringList windowTexts = QDir(windowOut).entryList(QDir::Files);
+        sameTexts = sameTexts && texts.size() == windowTexts.size();
+        for (const QString& name : texts) {
+            QFile a(runnerOut + QStringLiteral("/") + name);
+            QFile b(windowOut + QStringLiteral("/") + name);
+            sameTexts = sameTexts && a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
+                        a.readAll() == b.readAll();
+        }
+        QDir(out).removeRecursively();
+    }
+
+    std::printf("%d rounds, medians:\n", rounds);
+    std::printf("engine alone, %d %s:               %8.1f ms\n", toConvert, what, Median(engineMs));
+    std::printf("pagewright-cli -j1 runner, %d %s:  %8.1f ms (%lld converted)\n", toConvert, what,
+                Median(runnerMs), runnerConverted);
+    if (haveCli)
+        std::printf("pagewright-cli -j1 process, %d %s: %8.1f ms\n", toConvert, what, Median(cliMs));
+    std::printf("window run, %d %s:                 %8.1f ms (%d complete)\n", toConvert, what,
+                Median(windowMs), complete);
+    std::printf("window run / pagewright-cli -j1 runner:     %8.2f x\n", Median(windowMs) / Median(runnerMs));
+    if (haveCli)
+        std::printf("window run / pagewright-cli -j1 process:    %8.2f x\n",
+                    Median(windowMs) / Median(cliMs));
+    std::printf("CPU per row in the window run: UI thread %.1f us, worker %.1f us\n",
+                Median(uiCpuMs) * 1000 / toConvert, Median(workerCpuMs) * 1000 / toConvert);
+    std::printf("overhead per row over the engine:           %8.3f ms\n",
+                (Median(windowMs) - Median(engineMs)) / toConvert);
+    std::printf("longest UI stall during the runs:           %8.1f ms\n",
+                *std::max_element(gapMs.begin(), gapMs.end()));
+    std::printf("texts of the window and of the runner:      %s\n", sameTexts ? "the same" : "DIFFERENT");
+    return complete == runnerConverted && sameTexts ? 0 : 1;
 }

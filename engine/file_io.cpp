@@ -117,7 +117,7 @@ bool HasNulByte(const std::filesystem::path& path) {
            std::filesystem::path::string_type::npos;
 }
 
-int ReadWholeFile(std::FILE* file, FileBytes& out) {
+int ReadWholeFile(std::FILE* file, FileBytes& out, unsigned long long limit) {
     out = {};
 #ifdef _WIN32
     struct _stat64 info;
@@ -135,6 +135,8 @@ int ReadWholeFile(std::FILE* file, FileBytes& out) {
         return EINVAL;
 
     const auto size = static_cast<unsigned long long>(info.st_size);
+    if (size > limit)
+        return EFBIG;
     if (size > static_cast<unsigned long long>(SIZE_MAX / 2))
         return ENOMEM;
     auto data = Allocate(static_cast<std::size_t>(size));

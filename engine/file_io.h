@@ -49,8 +49,9 @@ struct FileBytes {
 
 // Reads a regular file from the current position to its end, in one piece sized from the file.
 // Returns 0 or an errno value (EISDIR for a directory, ENOMEM when the buffer cannot be had,
-// EINVAL for anything else that is not a regular file).
-int ReadWholeFile(std::FILE* file, FileBytes& out);
+// EINVAL for anything else that is not a regular file, EFBIG for a file of more than `limit` bytes,
+// which is then not read).
+int ReadWholeFile(std::FILE* file, FileBytes& out, unsigned long long limit = ~0ULL);
 
 // What is at a target path before it is replaced.
 struct TargetInfo {

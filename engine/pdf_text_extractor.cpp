@@ -77,6 +77,43 @@ bool ReadSource(pagewright::io::UniqueFile& in, pagewright::io::FileBytes& bytes
     return true;
 }
 
+// The text of a PDF read whole, into memory. On failure `text` is empty and the reason set.
+bool ConvertHeld(const pagewright::io::FileBytes& bytes, std::string& text, std::string* reason) {
+    bool converted = false;
+    try {
+        StringSink sink(text);
+        converted = pagewright::decode::ConvertStreams(bytes.data.get(), bytes.size, sink);
+    } catch (const std::bad_alloc&) {
+        converted = false;
+    }
+    if (!converted) {
+        text.clear();
+        text.shrink_to_fit();
+        SetReason(reason, "not enough memory to inflate a stream");
+    }
+    return converted;
+}
+
+// The target must be a regular file or nothing, and one this process may replace.
+bool InspectPlace(const std::filesystem::path& target, pagewright::io::TargetInfo& place,
+                  std::string* reason) {
+    namespace io = pagewright::io;
+    if (const int error = io::InspectTarget(target, place); error != 0) {
+        SetReason(reason, "cannot create the text file: " + ErrorText(error));
+        return false;
+    }
+    if (place.kind != io::FileKind::Missing && place.kind != io::FileKind::Regular) {
+        SetReason(reason,
+                  std::string("the text file is ") + io::DescribeKind(place.kind) + ", not a regular file");
+        return false;
+    }
+    if (!place.writable) {
+        SetReason(reason, "cannot write the text file: " + ErrorText(EACCES));
+        return false;
+    }
+    return true;
+}
+
 // True when both paths name the same existing file (through links, case folding or ".." alike).
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code ec;
@@ -99,8 +136,31 @@ bool CPdfTextExtractor::ConvertBytes(const unsigned char* data, std::size_t size
     return pagewright::decode::ConvertStreams(data, size, sink);
 }
 
+bool CPdfTextExtractor::ReadAhead(const std::filesystem::path& source, AheadText& ahead) const {
+    namespace io = pagewright::io;
+    ahead.source.clear();
+    ahead.text.clear();
+    io::FileKind kind = io::FileKind::Missing;
+    io::UniqueFile in;
+    io::FileBytes bytes;
+    if (io::HasNulByte(source) || io::OpenRegularFile(source, in, kind) != 0 || !in ||
+        io::ReadWholeFile(in.get(), bytes, kHeldPdfSize) != 0)
+        return false;
+    in.reset();
+    if (!ConvertHeld(bytes, ahead.text, nullptr))
+        return false;
+    try {
+        ahead.source = source;
+    } catch (const std::bad_alloc&) {
+        ahead.text.clear();
+        return false;
+    }
+    return true;
+}
+
 bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                                    std::string* reason, const pagewright::io::FileSet* keep) const {
+                                    std::string* reason, const pagewright::io::FileSet* keep,
+                                    const TargetTurn* turn) const {
     namespace io = pagewright::io;
     if (io::HasNulByte(source) || io::HasNulByte(target)) {
         SetReason(reason, "the file name holds a NUL byte");
@@ -115,27 +175,35 @@ bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const s
         return false;
     }
 
-    io::UniqueFile in;
-    if (!OpenSource(source, in, reason))
-        return false;
-    io::TargetInfo place;
-    if (const int error = io::InspectTarget(target, place); error != 0) {
-        SetReason(reason, "cannot create the text file: " + ErrorText(error));
-        return false;
-    }
-    if (place.kind != io::FileKind::Missing && place.kind != io::FileKind::Regular) {
-        SetReason(reason,
-                  std::string("the text file is ") + io::DescribeKind(place.kind) + ", not a regular file");
-        return false;
-    }
-    if (!place.writable) {
-        SetReason(reason, "cannot write the text file: " + ErrorText(EACCES));
-        return false;
-    }
-
     io::FileBytes bytes;
-    if (!ReadSource(in, bytes, reason))
-        return false;
+    io::TargetInfo place;
+    // A small PDF's text, made before the target's turn.
+    const std::string* held = nullptr;
+    std::string heldHere;
+    if (turn) {
+        if (turn->ahead && turn->ahead->source == source) {
+            held = &turn->ahead->text;
+        } else {
+            io::UniqueFile in;
+            if (!OpenSource(source, in, reason) || !ReadSource(in, bytes, reason))
+                return false;
+            if (bytes.size <= kHeldPdfSize) {
+                if (!ConvertHeld(bytes, heldHere, reason))
+                    return false;
+                bytes = {};
+                held = &heldHere;
+            }
+        }
+        if (turn->waitForTurn)
+            turn->waitForTurn();
+        if (!InspectPlace(target, place, reason))
+            return false;
+    } else {
+        io::UniqueFile in;
+        if (!OpenSource(source, in, reason) || !InspectPlace(target, place, reason) ||
+            !ReadSource(in, bytes, reason))
+            return false;
+    }
 
     io::ReplacementFile out;
     if (const int error = out.Create(place); error != 0) {
@@ -145,7 +213,13 @@ bool CPdfTextExtractor::ConvertFile(const std::filesystem::path& source, const s
     bool converted = true;
     bool wroteText = false;
     int writeError = 0;
-    {
+    if (held) {
+        // Already whole: written as it stands, without the sink's buffer.
+        wroteText = HoldsText(held->data(), held->size());
+        errno = 0;
+        if (!held->empty() && std::fwrite(held->data(), 1, held->size(), out.File()) != held->size())
+            writeError = errno != 0 ? errno : EIO;
+    } else {
         FileSink sink(out.File());
         converted = pagewright::decode::ConvertStreams(bytes.data.get(), bytes.size, sink);
         if (!sink.Flush())
@@ -179,19 +253,8 @@ bool CPdfTextExtractor::ConvertFileToText(const std::filesystem::path& source, s
     pagewright::io::FileBytes bytes;
     if (!OpenSource(source, in, reason) || !ReadSource(in, bytes, reason))
         return false;
-    bool converted = false;
-    try {
-        StringSink sink(text);
-        converted = pagewright::decode::ConvertStreams(bytes.data.get(), bytes.size, sink);
-    } catch (const std::bad_alloc&) {
-        converted = false;
-    }
-    if (!converted) {
-        text.clear();
-        text.shrink_to_fit();
-        SetReason(reason, "not enough memory to inflate a stream");
+    if (!ConvertHeld(bytes, text, reason))
         return false;
-    }
     SetReason(reason, HoldsText(text.data(), text.size()) ? "" : kNoTextFound);
     return true;
 }

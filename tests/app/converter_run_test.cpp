@@ -18,15 +18,19 @@ using ConverterRun = DialogTest;
 
 TEST_F(ConverterRun, ThreeRowsGoConvertingThenCompleteAndTheFolderOpensOnce) {
     Add({Pdf("one"), Pdf("two"), Pdf("three")});
+    // Each status as it shows, and whether the row's text file is there by then.
     QStringList seen;
+    const char* const names[] = {"one", "two", "three"};
     QObject::connect(List()->model(), &QAbstractItemModel::dataChanged, [&](const QModelIndex& from) {
-        if (from.column() == kColumnStatus)
-            seen << QString::number(from.row()) + ":" + from.data().toString();
+        if (from.column() != kColumnStatus)
+            return;
+        const bool text = std::filesystem::exists(m_dir / "out" / (std::string(names[from.row()]) + ".txt"));
+        seen << QString::number(from.row()) + ":" + from.data().toString() + (text ? " +text" : "");
     });
     QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
-    EXPECT_EQ(seen, (QStringList{"0:Converting", "0:Complete", "1:Converting", "1:Complete", "2:Converting",
-                                 "2:Complete"}));
+    EXPECT_EQ(seen, (QStringList{"0:Converting", "0:Complete +text", "1:Converting", "1:Complete +text",
+                                 "2:Converting", "2:Complete +text"}));
     for (int row = 0; row < 3; ++row)
         EXPECT_TRUE(List()->topLevelItem(row)->isSelected()) << row;
     EXPECT_EQ(m_shell.openedFolders, QStringList{m_outDir});

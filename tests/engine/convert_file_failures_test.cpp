@@ -63,6 +63,7 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
         std::string source; // relative to the case's folder, or a device
         std::string target;
         std::string reason;
+        bool waitsForTurn = false; // the PDF was fine: a caller showing the file's turn saw it come
     };
     const std::vector<Case> cases = {
         {"missing source", {}, "gone.pdf", "out.txt", "cannot open the PDF: No such file or directory"},
@@ -72,15 +73,16 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
         {"link to a device as source", [](const fs::path& d) { return MakeLink(kZeroDevice, d / "z.pdf"); },
          "z.pdf", "out.txt", "the PDF is a device, not a regular file"},
         {"folder as target", [](const fs::path& d) { return fs::create_directory(d / "taken.txt"); },
-         "in.pdf", "taken.txt", "the text file is a folder, not a regular file"},
+         "in.pdf", "taken.txt", "the text file is a folder, not a regular file", true},
         {"link to a device as target",
          [](const fs::path& d) { return MakeLink(kNullDevice, d / "null.txt"); }, "in.pdf", "null.txt",
-         "the text file is a device, not a regular file"},
+         "the text file is a device, not a regular file", true},
         {"missing folder of the target",
          {},
          "in.pdf",
          "no-such-folder/out.txt",
-         "cannot create the text file: No such file or directory"},
+         "cannot create the text file: No such file or directory",
+         true},
         {"NUL byte in the source's name",
          {},
          std::string("in.pdf\0x", 8),
@@ -93,25 +95,32 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
          "the file name holds a NUL byte"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TempDir dir;
-        WriteBytes(dir / "in.pdf", kPdf);
-        WriteBytes(dir / "out.txt", kEarlier);
-        WriteBytes(dir / "victim", kEarlier);
-        if (c.prepare && !c.prepare(dir.Path())) {
-            std::printf("not tried on this system (no symbolic links): %s\n", c.name);
-            continue;
+        for (const bool withTurn : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (withTurn ? ", waiting for its turn" : ""));
+            const TempDir dir;
+            WriteBytes(dir / "in.pdf", kPdf);
+            WriteBytes(dir / "out.txt", kEarlier);
+            WriteBytes(dir / "victim", kEarlier);
+            if (c.prepare && !c.prepare(dir.Path())) {
+                std::printf("not tried on this system (no symbolic links): %s\n", c.name);
+                break;
+            }
+            const std::set<std::string> before = Names(dir.Path());
+            const bool device = c.source == kNullDevice || c.source == kZeroDevice;
+            const fs::path source = device ? fs::path(c.source) : dir / c.source;
+            int waits = 0;
+            CPdfTextExtractor::TargetTurn turn;
+            turn.waitForTurn = [&] { ++waits; };
+            m_reason.clear();
+            EXPECT_FALSE(
+                m_engine.ConvertFile(source, dir / c.target, &m_reason, nullptr, withTurn ? &turn : nullptr));
+            EXPECT_EQ(m_reason, c.reason);
+            EXPECT_EQ(waits, withTurn && c.waitsForTurn ? 1 : 0);
+            EXPECT_EQ(ReadBytes(dir / "out.txt"), kEarlier);
+            EXPECT_EQ(ReadBytes(dir / "victim"), kEarlier);
+            EXPECT_EQ(ReadBytes(dir / "in.pdf"), kPdf);
+            EXPECT_EQ(Names(dir.Path()), before);
         }
-        const std::set<std::string> before = Names(dir.Path());
-        const bool device = c.source == kNullDevice || c.source == kZeroDevice;
-        const fs::path source = device ? fs::path(c.source) : dir / c.source;
-        m_reason.clear();
-        EXPECT_FALSE(m_engine.ConvertFile(source, dir / c.target, &m_reason));
-        EXPECT_EQ(m_reason, c.reason);
-        EXPECT_EQ(ReadBytes(dir / "out.txt"), kEarlier);
-        EXPECT_EQ(ReadBytes(dir / "victim"), kEarlier);
-        EXPECT_EQ(ReadBytes(dir / "in.pdf"), kPdf);
-        EXPECT_EQ(Names(dir.Path()), before);
     }
 }
 
@@ -198,6 +207,49 @@ TEST_F(ConvertFileFailures, ReplacementFileIsInvisibleUntilCommittedAndGoneWhenD
     }
 }
 
+TEST_F(ConvertFileFailures, ATurnHoldsTheTargetBackAndTakesTheTextMadeAhead) {
+    const auto source = m_dir / "in.pdf";
+    const auto target = m_dir / "out.txt";
+    // A PDF too large to be converted into memory ahead is read at its turn and converted after it.
+    std::string large = pagewright::pdfgen::MakePdf({"BT (large) Tj ET Q"});
+    large += "%" + std::string(CPdfTextExtractor::kHeldPdfSize, 'x') + "\n";
+    for (const auto& [pdf, text] :
+         std::vector<std::pair<std::string, std::string>>{{kPdf, "kept\r\n"}, {large, "large\r\n"}}) {
+        WriteBytes(source, pdf);
+        WriteBytes(target, kEarlier);
+        std::vector<std::string> atTurn;
+        CPdfTextExtractor::TargetTurn turn;
+        turn.waitForTurn = [&] { atTurn.push_back(ReadBytes(target)); };
+        ASSERT_TRUE(m_engine.ConvertFile(source, target, &m_reason, nullptr, &turn)) << m_reason;
+        EXPECT_EQ(atTurn, std::vector<std::string>{kEarlier});
+        EXPECT_EQ(ReadBytes(target), text);
+        CPdfTextExtractor::AheadText ahead;
+        EXPECT_EQ(m_engine.ReadAhead(source, ahead), pdf.size() <= CPdfTextExtractor::kHeldPdfSize);
+        EXPECT_EQ(ahead.text, pdf == kPdf ? text : "");
+    }
+
+    // The text made ahead is the one written, even when the PDF has changed since; a text made
+    // ahead for another PDF is not taken.
+    WriteBytes(source, kPdf);
+    CPdfTextExtractor::AheadText ahead;
+    ASSERT_TRUE(m_engine.ReadAhead(source, ahead));
+    WriteBytes(source, pagewright::pdfgen::MakePdf({"BT (later) Tj ET Q"}));
+    CPdfTextExtractor::TargetTurn turn;
+    turn.ahead = &ahead;
+    ASSERT_TRUE(m_engine.ConvertFile(source, target, &m_reason, nullptr, &turn)) << m_reason;
+    EXPECT_EQ(ReadBytes(target), "kept\r\n");
+    ahead.source = m_dir / "other.pdf";
+    ASSERT_TRUE(m_engine.ConvertFile(source, target, &m_reason, nullptr, &turn)) << m_reason;
+    EXPECT_EQ(ReadBytes(target), "later\r\n");
+
+    // Nothing but a readable regular file is read ahead; its failure is for its turn to report.
+    fs::create_directory(m_dir / "folder.pdf");
+    for (const auto& path : {m_dir / "folder.pdf", m_dir / "gone.pdf"}) {
+        EXPECT_FALSE(m_engine.ReadAhead(path, ahead));
+        EXPECT_TRUE(ahead.text.empty() && ahead.source.empty());
+    }
+}
+
 TEST_F(ConvertFileFailures, APdfWithoutTextSucceedsWithANote) {
     // Blanks and line breaks are no text: a hexadecimal string leaves only its line breaks.
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -205,11 +257,15 @@ TEST_F(ConvertFileFailures, APdfWithoutTextSucceedsWithANote) {
         {"BT 0 -9 Td <4869> Tj ET Q", kNoTextFound},
         {"BT ( ) Tj ET Q", kNoTextFound},
         {"BT (kept) Tj ET Q", ""}};
+    const CPdfTextExtractor::TargetTurn turn;
     for (const auto& [content, note] : cases) {
         WriteBytes(m_dir / "in.pdf", pagewright::pdfgen::MakePdf({content}));
-        m_reason = "untouched";
-        EXPECT_TRUE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out.txt", &m_reason));
-        EXPECT_EQ(m_reason, note) << content;
+        for (const auto* withTurn : {static_cast<const CPdfTextExtractor::TargetTurn*>(nullptr), &turn}) {
+            m_reason = "untouched";
+            EXPECT_TRUE(
+                m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out.txt", &m_reason, nullptr, withTurn));
+            EXPECT_EQ(m_reason, note) << content;
+        }
     }
     EXPECT_EQ(ReadBytes(m_dir / "out.txt"), "kept\r\n");
 }
