@@ -198,6 +198,8 @@ int OpenRegularFile(const std::filesystem::path& path, UniqueFile& file, FileKin
         close(fd);
         return error;
     }
+    // Read whole in one call: a buffer of the stream's own would only be allocated and skipped.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     return 0;
 }
 
@@ -268,6 +270,8 @@ int ReplacementFile::Create(const TargetInfo& info, Naming naming) {
         Discard();
         return error;
     }
+    // Written in large pieces by the caller's own buffer: the stream needs none.
+    std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
     return 0;
 }
 

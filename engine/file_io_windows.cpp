@@ -128,6 +128,8 @@ UniqueFile StreamOf(UniqueHandle& handle, int flags, const char* mode) {
     UniqueFile file(_fdopen(fd, mode));
     if (!file)
         _close(fd);
+    else // read whole or written in large pieces: the stream needs no buffer of its own
+        std::setvbuf(file.get(), nullptr, _IONBF, 0);
     return file;
 }
 
