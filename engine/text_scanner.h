@@ -144,6 +144,41 @@ inline std::size_t NextNonCopy(const unsigned char* base, std::size_t i, std::si
     return end;
 }
 
+// For the number in front of a literal, the number ParseTrailingNumber would read from
+// window[0, 14] (see TrailingNumberStart): where it begins, and how many digits it begins with.
+// window[15] must be readable.
+inline int LeadingDigitsOfNumberBefore(const unsigned char* window, int& first) {
+#ifdef PAGEWRIGHT_SCAN_SSE2
+    // One look at the 16 bytes: which are spaces, which digits, which points. Bit k stands for
+    // window[k]; only bits 1 to 14 take part.
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window));
+    const __m128i fromZero = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero);
+    const __m128i point = _mm_cmpeq_epi8(v, _mm_set1_epi8('.'));
+    constexpr unsigned kTaking = 0x7FFE;
+    const auto spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(' '))));
+    const auto digits = static_cast<unsigned>(_mm_movemask_epi8(digit)) & kTaking;
+    const auto number = digits | static_cast<unsigned>(_mm_movemask_epi8(point));
+    // The last byte that is not a space, then the last byte before it that is neither digit nor
+    // point (0 when there is none down to window[1]).
+    const unsigned notSpace = ~spaces & kTaking;
+    if (notSpace == 0) {
+        first = 1;
+        return 0;
+    }
+    const int last = static_cast<int>(std::bit_width(notSpace)) - 1;
+    const unsigned outside = ~number & kTaking & ((2u << last) - 1);
+    first = std::max(1, static_cast<int>(std::bit_width(outside)));
+    return std::countr_one(digits >> first);
+#else
+    first = TrailingNumberStart(window, 14);
+    int digits = 0;
+    while (first + digits <= 14 && window[first + digits] >= '0' && window[first + digits] <= '9')
+        ++digits;
+    return digits;
+#endif
+}
+
 struct ScanState {
     bool inText = false;
     bool inString = false;
@@ -228,22 +263,35 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
             continue;
         }
         if (c == '(') {
-            // Integer part, truncated: above 1000 a tab, above 100 a space. Compared on the float
-            // itself so that no huge number is ever converted to an integer type. A number with
-            // fewer than three digits before its point is below 100 however it is read, and most
-            // numbers before a literal (kerning in TJ arrays) are: they need no reading.
+            // Integer part of the number read as a float, truncated: above 1000 a tab, above 100 a
+            // space. A number with fewer than three digits before its point is below 100 however
+            // it is read, and most numbers before a literal (kerning in TJ arrays) are: they need
+            // no reading.
             const unsigned char* window = base + i - 15;
-            const int first = TrailingNumberStart(window, 14);
-            int digits = 0;
-            while (digits < 3 && first + digits <= 14 && window[first + digits] >= '0' &&
-                   window[first + digits] <= '9')
-                ++digits;
-            if (digits == 3) {
-                const float n = ReadTrailingNumber(window, first, 14);
-                if (n >= 1001.0f)
+            int first = 0;
+            if (const int digits = LeadingDigitsOfNumberBefore(window, first); digits >= 3) {
+                // The whole part decides, as the number lies between it and the next integer;
+                // only at 100 and 1000 may the reading round up to the bound.
+                unsigned long long whole = 0;
+                for (int k = 0; k < digits; ++k)
+                    whole = whole * 10 + static_cast<unsigned>(window[first + k] - '0');
+                if (whole == 100 || whole == 1000) {
+                    const float n = ReadTrailingNumber(window, first, 14);
+                    if (n >= 1001.0f)
+                        out.Put('\t');
+                    else if (n >= 101.0f)
+                        out.Put(' ');
+                } else if (whole >= 1001) {
                     out.Put('\t');
-                else if (n >= 101.0f)
+                } else if (whole >= 101) {
                     out.Put(' ');
+                }
+            }
+            // A literal of one plain byte, as a TJ array holds one per glyph, is copied at once.
+            if (i + 2 < end && base[i + 2] == ')' && kStringClass.cls[base[i + 1]] == kCopy) {
+                out.Put(static_cast<char>(base[i + 1]));
+                i += 3;
+                continue;
             }
             st.inString = true;
         }

@@ -113,6 +113,13 @@ TEST(ContentScanner, NumberBeforeLiteralGivesTabSpaceOrNothing) {
         {"BT 99999999999999999999(a) ET Q", "\ta\r\n"},
         {"BT 10000000000000000050(a) ET Q", "a\r\n"}, // only the last 14 characters: 50
         {"BT 1e5(a) ET Q", "a\r\n"},                  // 'e' ends the number text: 5
+        // The float reading decides where it rounds up to the bound.
+        {"BT 1000.99999999(a) ET Q", "\ta\r\n"},
+        {"BT 100.99999999(a) ET Q", " a\r\n"},
+        {"BT 999.99999999(a) ET Q", " a\r\n"},
+        {"BT 00100.9(a) ET Q", "a\r\n"}, // leading zeros: 100
+        {"BT 0999.5(a) ET Q", " a\r\n"},
+        {"BT 171.479(a)30.27(b) ET Q", " ab\r\n"}, // a word space, then kerning
     });
 }
 
