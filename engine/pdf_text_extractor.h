@@ -66,7 +66,7 @@ public:
     struct TargetTurn {
         // Called once the PDF's text is made (a small PDF's) or the PDF is read (a larger one's) and
         // before anything is done with the target; returns when the target's turn has come. Not
-        // called when the source fails.
+        // called when the source fails. What it throws passes through ConvertFile.
         std::function<void()> waitForTurn;
         // The text of this very PDF, made ahead, used instead of reading the PDF again.
         const AheadText* ahead = nullptr;
