@@ -2,9 +2,13 @@
 #include "engine/pdf_text_extractor.h"
 #include "engine/text_sink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <charconv>
+#include <limits>
+#include <memory>
+#include <new>
 
 namespace pagewright::scan {
 
@@ -66,7 +70,30 @@ float CPdfTextExtractor::ParseTrailingNumber(const unsigned char* window, int n)
     return pagewright::scan::ParseTrailingNumber(window, n);
 }
 
-void FileSink::Append(const unsigned char* bytes, std::size_t n) {
+bool BufferSink::Grow(std::size_t more) {
+    if (m_failed)
+        return false;
+    if (more > std::numeric_limits<std::size_t>::max() - m_size) {
+        m_failed = true;
+        return false;
+    }
+    const std::size_t need = m_size + more;
+    std::size_t capacity = std::max<std::size_t>(m_capacity, 4096);
+    while (capacity < need)
+        capacity = capacity > std::numeric_limits<std::size_t>::max() / 2 ? need : capacity * 2;
+    std::unique_ptr<char[]> data(new (std::nothrow) char[capacity]);
+    if (!data) {
+        m_failed = true;
+        return false;
+    }
+    if (m_size > 0)
+        std::memcpy(data.get(), m_data.get(), m_size);
+    m_data = std::move(data);
+    m_capacity = capacity;
+    return true;
+}
+
+void FileSink::AppendLarge(const unsigned char* bytes, std::size_t n) {
     if (n >= kCapacity) {
         Flush();
         m_wroteText = m_wroteText || HoldsText(reinterpret_cast<const char*>(bytes), n);
