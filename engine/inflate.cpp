@@ -190,6 +190,10 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
     if (((static_cast<unsigned>(data[0]) << 8) | data[1]) % 31 != 0 || (data[0] & 0x0F) != 8 ||
         (data[0] >> 4) > 7)
         return InflateResult::Skipped;
+    // A preset dictionary: zlib reads the dictionary's four-byte id and asks for it (Z_NEED_DICT,
+    // nothing inflated), or runs out of input before the id.
+    if ((data[1] & 0x20) != 0)
+        return length >= 6 ? InflateResult::Ok : InflateResult::Skipped;
 
     if (!m_decompressor) {
         m_decompressor = libdeflate_alloc_decompressor();
@@ -221,11 +225,11 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
         return Prove(data, length, out, limit, produced, reinflated);
     }
     // Whatever zlib inflates, libdeflate inflates to the same bytes; zlib only refuses more. So a
-    // stream that does not fit for libdeflate cannot fit for zlib: zlib would run out of room at
-    // the same code, or refuse the data before.
-    if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
-        return InflateResult::Skipped;
-    return m_zlib.Inflate(data, length, out, limit, produced);
+    // stream libdeflate refuses is one zlib refuses too: one that does not fit (zlib runs out of
+    // room at the same code, or refuses the data before), bad data, or data that ends early (in
+    // PDFs mostly an Adler-32 trailer whose last byte, a line feed, was taken for the line end
+    // before `endstream`). Asking zlib would only inflate the stream a second time.
+    return InflateResult::Skipped;
 }
 
 InflateResult LibdeflateInflater::Prove(const unsigned char* data, std::size_t length, InflateBuffer& out,
