@@ -203,12 +203,14 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
     std::size_t room = FirstRoom(out.Capacity(), length, limit, m_wholeLimitUpTo);
     if ((room > out.Capacity() || out.Capacity() == 0) && !out.Grow(room, 0))
         return InflateResult::NoMemory;
+    // The deflate data alone: the Adler-32 trailer is compared only for a stream whose answer is
+    // proven (Prove), since a stream without text writes nothing whether zlib takes it or not.
     std::size_t used = 0;
     std::size_t inflated = 0;
     libdeflate_result result;
     for (;;) {
-        result =
-            libdeflate_zlib_decompress_ex(m_decompressor, data, length, out.Data(), room, &used, &inflated);
+        result = libdeflate_deflate_decompress_ex(m_decompressor, data + 2, length - 2, out.Data(), room,
+                                                  &used, &inflated);
         if (result != LIBDEFLATE_INSUFFICIENT_SPACE || room >= limit)
             break;
         // Every retry inflates the stream again from its start: one retry, into the whole limit.
@@ -216,31 +218,44 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
         if (room > out.Capacity() && !out.Grow(room, 0))
             return InflateResult::NoMemory;
     }
-    if (result == LIBDEFLATE_SUCCESS) {
-        produced = inflated;
-        m_unproven = true;
-        if (proof == Proof::Deferred)
-            return InflateResult::Ok;
-        bool reinflated = false;
-        return Prove(data, length, out, limit, produced, reinflated);
-    }
     // Whatever zlib inflates, libdeflate inflates to the same bytes; zlib only refuses more. So a
     // stream libdeflate refuses is one zlib refuses too: one that does not fit (zlib runs out of
-    // room at the same code, or refuses the data before), bad data, or data that ends early (in
-    // PDFs mostly an Adler-32 trailer whose last byte, a line feed, was taken for the line end
-    // before `endstream`). Asking zlib would only inflate the stream a second time.
-    return InflateResult::Skipped;
+    // room at the same code, or refuses the data before), bad data, or data that ends early.
+    if (result != LIBDEFLATE_SUCCESS)
+        return InflateResult::Skipped;
+    // zlib reads four bytes of Adler-32 after the last block and runs out of input without them. In
+    // PDFs this is mostly a trailer whose last byte, a line feed, was taken for the line end before
+    // `endstream`.
+    const std::size_t trailer = 2 + used;
+    if (length - trailer < 4)
+        return InflateResult::Skipped;
+    m_adler = (static_cast<std::uint32_t>(data[trailer]) << 24) |
+              (static_cast<std::uint32_t>(data[trailer + 1]) << 16) |
+              (static_cast<std::uint32_t>(data[trailer + 2]) << 8) | data[trailer + 3];
+    produced = inflated;
+    m_unproven = true;
+    if (proof == Proof::Deferred)
+        return InflateResult::Ok;
+    bool replaced = false;
+    return Prove(data, length, out, limit, produced, replaced);
 }
 
 InflateResult LibdeflateInflater::Prove(const unsigned char* data, std::size_t length, InflateBuffer& out,
-                                        std::size_t limit, std::size_t& produced, bool& reinflated) {
-    reinflated = false;
+                                        std::size_t limit, std::size_t& produced, bool& replaced) {
+    replaced = false;
     if (!m_unproven)
         return InflateResult::Ok;
     m_unproven = false;
+    // A trailer that does not match: zlib inflates the stream (or refuses it before) and reports
+    // the bad check; nothing stands.
+    if (libdeflate_adler32(1, out.Data(), produced) != m_adler) {
+        replaced = true;
+        produced = 0;
+        return InflateResult::Skipped;
+    }
     if (FollowsZlibRules(data, length))
         return InflateResult::Ok;
-    reinflated = true;
+    replaced = true;
     return m_zlib.Inflate(data, length, out, limit, produced);
 }
 

@@ -95,11 +95,11 @@ template <typename Sink> bool ConvertStreams(const unsigned char* data, std::siz
             return false;
         if (held.Size() == 0)
             return true;
-        bool reinflated = false;
-        result = inflater.Prove(bytes, length, buffer, limit, produced, reinflated);
+        bool replaced = false;
+        result = inflater.Prove(bytes, length, buffer, limit, produced, replaced);
         if (result == InflateResult::NoMemory)
             return false;
-        if (reinflated) {
+        if (replaced) {
             held.Clear();
             if (result == InflateResult::Ok && produced > 0) {
                 scan::ScanState again;
