@@ -22,9 +22,9 @@ std::size_t FirstRoom(std::size_t capacity, std::size_t length, std::size_t limi
     return std::min(limit, std::max(capacity, guess));
 }
 
-// The room after `room` ran out: twice as much, up to the limit.
+// The room after `room` ran out: twice as much (at least 64 bytes), up to the limit.
 std::size_t NextRoom(std::size_t room, std::size_t limit) {
-    return room >= limit / 2 ? limit : std::max<std::size_t>(room * 2, 64);
+    return room >= limit / 2 ? limit : std::min(limit, std::max<std::size_t>(room * 2, 64));
 }
 
 // One Z_FINISH call over the whole buffers, fed in pieces where they pass the 32-bit counters.
