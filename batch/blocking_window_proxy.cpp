@@ -163,6 +163,9 @@ QString BlockingWindowProxy::CellText(int row, int column) const {
 }
 
 QStringList BlockingWindowProxy::ColumnTexts(int column) const {
+    // The names, read once for this call and the row counts and names that follow.
+    if (column == kColumnName && m_window.NamesVersion() && !OnUiThread())
+        return Names();
     QStringList texts;
     Run([&] { texts = m_window.ColumnTexts(column); });
     return texts;

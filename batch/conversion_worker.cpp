@@ -6,7 +6,6 @@
 #include "engine/pdf_text_extractor.h"
 
 #include <QFileInfo>
-#include <QSet>
 
 #include <filesystem>
 #include <memory>
@@ -20,11 +19,10 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
     // Every source of the run, by file identity: no row's text may replace the PDF of another.
     pagewright::io::FileSet sources;
     const QStringList names = window.ColumnTexts(kColumnName);
-    for (const QString& path : names)
-        sources.Insert(ToFileSystemPath(path));
-    const QSet<QString> known(names.begin(), names.end());
+    sources.InsertAll(static_cast<std::size_t>(names.size()),
+                      [&](std::size_t i) { return ToFileSystemPath(names[static_cast<qsizetype>(i)]); });
 
-    CRowsAhead rowsAhead(*engine, known);
+    CRowsAhead rowsAhead(*engine, names);
     if (window.RowCount() > 0) {
         for (int row = 0;; ++row) {
             if (stopRequested.load())
@@ -38,7 +36,7 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
             const std::filesystem::path& sourcePath =
                 turn.ahead ? turn.ahead->source : (ownPath = ToFileSystemPath(source));
             // A row that appeared during the run is a source of it too.
-            if (!known.contains(source))
+            if (row >= names.size() || names[row] != source)
                 sources.Insert(sourcePath);
             // The text file is looked at only once the row shows "Converting". Until then the rows
             // after it are read: the next one in any case, more while the window has yet to show it.

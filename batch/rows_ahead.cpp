@@ -10,8 +10,8 @@ constexpr std::size_t kKeptCapacity = 16 * 1024;
 
 } // namespace
 
-CRowsAhead::CRowsAhead(const CPdfTextExtractor& engine, const QSet<QString>& known)
-    : m_engine(engine), m_known(known), m_slots(kRows) {}
+CRowsAhead::CRowsAhead(const CPdfTextExtractor& engine, const QStringList& namesAtStart)
+    : m_engine(engine), m_namesAtStart(namesAtStart), m_slots(kRows) {}
 
 const CPdfTextExtractor::AheadText* CRowsAhead::Find(int row, const QString& name) const {
     if (row < m_first || row >= m_first + m_count)
@@ -30,7 +30,8 @@ bool CRowsAhead::ReadNext(IWorkerWindow& window, int row) {
     Row& slot = Slot(m_count);
     slot.name = window.CellText(next, kColumnName);
     // A row that cannot be read ahead holds nothing and is read at its turn.
-    if (!m_known.contains(slot.name) || !m_engine.ReadAhead(ToFileSystemPath(slot.name), slot.ahead))
+    const bool atStart = next < m_namesAtStart.size() && m_namesAtStart[next] == slot.name;
+    if (!atStart || !m_engine.ReadAhead(ToFileSystemPath(slot.name), slot.ahead))
         slot.ahead.source.clear();
     m_bytes += slot.ahead.text.size();
     ++m_count;
