@@ -4,9 +4,12 @@
 
 #include <QObject>
 
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -25,7 +28,7 @@
 class BlockingWindowProxy final : public IWorkerWindow {
 public:
     // `context` lives on the UI thread and outlives every call; `window` is called there.
-    BlockingWindowProxy(QObject* context, IWorkerWindow& window) : m_context(context), m_window(window) {}
+    BlockingWindowProxy(QObject* context, IWorkerWindow& window);
 
     int RowCount() const override;
     QString CellText(int row, int column) const override;
@@ -37,28 +40,54 @@ public:
     void SetProgressRange(int low, int high) override;
     void OpenFolder(const QString& path) override;
     void WaitUntilShown() override;
+    bool IsShown() const override;
 
 private:
     // Runs `call` on the UI thread after the writes queued before it and waits for it.
     template <typename F> void Run(F&& call) const;
+    // A write the worker does not wait for: a row's selection or its status.
+    struct Write {
+        enum class Kind { Select, Status } kind;
+        int row;
+        bool ensureVisible;
+        QString status;
+        QString toolTip;
+    };
     // Queues a write for the UI thread.
-    void Post(std::function<void()> call) const;
+    void Post(Write write);
     // Carries out the queued writes in order (UI thread).
-    void RunQueued() const;
+    // With `linger` (the posted event), it looks for more writes for a while before it returns.
+    void RunQueued(bool linger = false) const;
+    void PostRun() const;
+    void Apply(const Write& write) const;
     bool OnUiThread() const;
     // The names of all rows, read again when the window's NamesVersion has changed.
     const QStringList& Names() const;
 
+    // How long the UI thread looks for more writes before it sleeps, and how long it stays at it
+    // before the event loop gets its turn.
+    static constexpr std::chrono::microseconds kLinger{40};
+    static constexpr std::chrono::microseconds kLingerTurn{1000};
+
     QObject* m_context;
+    QThread* m_uiThread;
     IWorkerWindow& m_window;
+    const bool m_lingers; // with more than one core
 
     mutable std::mutex m_mutex;
-    mutable std::condition_variable m_shown;             // signalled when queued writes were done
-    mutable std::vector<std::function<void()>> m_queued; // guarded by m_mutex
-    mutable bool m_runPosted = false;                    // guarded by m_mutex
-    mutable std::uint64_t m_postedWrites = 0;            // guarded by m_mutex
-    mutable std::uint64_t m_doneWrites = 0;              // guarded by m_mutex
-    mutable bool m_running = false;                      // UI thread only: inside RunQueued
+    mutable std::condition_variable m_shown; // signalled when queued writes were done
+    mutable std::vector<Write> m_queued;     // guarded by m_mutex
+    mutable std::vector<Write> m_applying;   // UI thread only: the batch being carried out
+    mutable bool m_runPosted = false;        // guarded by m_mutex
+    // m_queued holds writes; on a cache line of its own, as the UI thread reads it in a loop.
+    alignas(64) mutable std::atomic<bool> m_queuedAny = false;
+    std::uint64_t m_postedWrites = 0; // the worker's thread only
+    // Written under m_mutex; read without it when it is enough.
+    mutable std::atomic<std::uint64_t> m_doneWrites = 0;
+    mutable bool m_running = false; // UI thread only: inside RunQueued
+    // UI thread only: when writes were last found, and how long after the ones before.
+    mutable std::chrono::steady_clock::time_point m_lastFound;
+    mutable std::chrono::steady_clock::duration m_gap = std::chrono::steady_clock::duration::max();
 
     // The worker's thread only.
     mutable QStringList m_names;

@@ -1,32 +1,28 @@
 #include "batch/conversion_worker.h"
 
 #include "batch/job_paths.h"
+#include "batch/rows_ahead.h"
 #include "engine/file_io.h"
 #include "engine/pdf_text_extractor.h"
 
 #include <QFileInfo>
-#include <QSet>
 
+#include <filesystem>
 #include <memory>
 #include <string>
-#include <utility>
 
 void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) {
     window.SetProgressRange(1, 100);
     const QString outputDirectory = window.OutputDirectory();
+    const std::filesystem::path outputPath = ToFileSystemPath(outputDirectory);
     const auto engine = std::make_unique<CPdfTextExtractor>();
     // Every source of the run, by file identity: no row's text may replace the PDF of another.
     pagewright::io::FileSet sources;
     const QStringList names = window.ColumnTexts(kColumnName);
-    for (const QString& path : names)
-        sources.Insert(ToFileSystemPath(path));
-    const QSet<QString> known(names.begin(), names.end());
+    sources.InsertAll(static_cast<std::size_t>(names.size()),
+                      [&](std::size_t i) { return ToFileSystemPath(names[static_cast<qsizetype>(i)]); });
 
-    // The text of a row's PDF made while the row before it waited for the window, and the next one's.
-    CPdfTextExtractor::AheadText ahead;
-    CPdfTextExtractor::AheadText next;
-    bool haveAhead = false;
-    bool haveNext = false;
+    CRowsAhead rowsAhead(*engine, names);
     if (window.RowCount() > 0) {
         for (int row = 0;; ++row) {
             if (stopRequested.load())
@@ -34,35 +30,31 @@ void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) 
             window.SelectRow(row, true);
             const QString source = window.CellText(row, kColumnName);
             window.SetStatus(row, kStatusConverting, {});
-            const QString target = TargetPathFor(source, outputDirectory);
-            // A row that appeared during the run is a source of it too.
-            if (!known.contains(source))
-                sources.Insert(ToFileSystemPath(source));
             CPdfTextExtractor::TargetTurn turn;
-            turn.ahead = haveAhead ? &ahead : nullptr;
-            // The text file is looked at only once the row shows "Converting"; until then the next
-            // row's PDF is read, if it was a source from the start (no text of this run can replace
-            // it) and small.
+            turn.ahead = rowsAhead.Find(row, source);
+            std::filesystem::path ownPath;
+            const std::filesystem::path& sourcePath =
+                turn.ahead ? turn.ahead->source : (ownPath = ToFileSystemPath(source));
+            // A row that appeared during the run is a source of it too.
+            if (row >= names.size() || names[row] != source)
+                sources.Insert(sourcePath);
+            // The text file is looked at only once the row shows "Converting". Until then the rows
+            // after it are read: the next one in any case, more while the window has yet to show it.
             turn.waitForTurn = [&] {
-                haveNext = false;
-                if (row + 1 < window.RowCount()) {
-                    const QString following = window.CellText(row + 1, kColumnName);
-                    haveNext =
-                        known.contains(following) && engine->ReadAhead(ToFileSystemPath(following), next);
-                }
+                if (rowsAhead.ReadNext(window, row))
+                    while (!window.IsShown() && rowsAhead.ReadNext(window, row)) {
+                    }
                 window.WaitUntilShown();
             };
             std::string reason;
-            const bool converted = engine->ConvertFile(ToFileSystemPath(source), ToFileSystemPath(target),
-                                                       &reason, &sources, &turn);
-            std::swap(ahead, next);
-            haveAhead = std::exchange(haveNext, false);
+            const bool done = engine->ConvertFile(sourcePath, TargetFileSystemPath(sourcePath, outputPath),
+                                                  &reason, &sources, &turn);
+            rowsAhead.DropThrough(row);
             // Whatever the window did on seeing this row (a stop request among it) counts before the
             // next one.
             window.WaitUntilShown();
             // A PDF without text is complete all the same; the tooltip says why its text is empty.
-            window.SetStatus(row, converted ? kStatusComplete : kStatusFailed,
-                             QString::fromStdString(reason));
+            window.SetStatus(row, done ? kStatusComplete : kStatusFailed, QString::fromStdString(reason));
             if (row + 1 >= window.RowCount())
                 break;
         }

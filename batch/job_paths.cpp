@@ -23,6 +23,19 @@ std::filesystem::path ToFileSystemPath(const QString& path) {
 #endif
 }
 
+std::filesystem::path TargetFileSystemPath(const std::filesystem::path& source,
+                                           const std::filesystem::path& outputDirectory) {
+#ifdef Q_OS_WIN
+    return ToFileSystemPath(TargetPathFor(QString::fromStdWString(source.native()),
+                                          QString::fromStdWString(outputDirectory.native())));
+#else
+    // The rule looks only at '/' and '.', which UTF-8 never uses inside a character, so it gives
+    // the same bytes on the encoded names.
+    return std::filesystem::path(
+        MakeTargetPath(std::string_view(source.native()), std::string_view(outputDirectory.native())));
+#endif
+}
+
 QString DuplicateKey(const QString& path) {
     return QString::fromStdU16String(JobPathKey(path.toStdU16String()));
 }

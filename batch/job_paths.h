@@ -14,6 +14,10 @@ QString TargetPathFor(const QString& source, const QString& outputDirectory);
 // The path as the file system functions take it (local 8-bit bytes off Windows).
 std::filesystem::path ToFileSystemPath(const QString& path);
 
+// The same rule on file-system paths: ToFileSystemPath of TargetPathFor of the two.
+std::filesystem::path TargetFileSystemPath(const std::filesystem::path& source,
+                                           const std::filesystem::path& outputDirectory);
+
 // The key under which two sources are the same row: JobPathKey, the rule the command-line tool
 // also uses for its targets.
 QString DuplicateKey(const QString& path);

@@ -50,6 +50,8 @@ public:
     // seeing it (a stop request among it) has been done. The window writes at once; a proxy on
     // another thread waits until the window has carried out what it queued.
     virtual void WaitUntilShown() {}
+    // Whether WaitUntilShown would return at once; never waits.
+    virtual bool IsShown() const { return true; }
     // A counter that changes whenever a row is inserted or removed or a row's name changes, before
     // a call from another thread can read the changed rows; readable from any thread. A window
     // that has none returns null, and its rows are then read afresh every time.

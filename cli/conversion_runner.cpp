@@ -47,10 +47,10 @@ RunResult ConvertAll(const std::vector<std::string>& sources, const std::string&
     std::unordered_map<std::string, std::size_t> groupOf;
     // Every source, by file identity: none of them may be replaced by another's text.
     pagewright::io::FileSet sourceFiles;
+    sourceFiles.InsertAll(sources.size(), [&](std::size_t i) { return PathFromUtf8(sources[i]); });
     for (std::size_t i = 0; i < sources.size(); ++i) {
         results[i].source = sources[i];
         results[i].target = MakeTargetPath(sources[i], outputDirectory);
-        sourceFiles.Insert(PathFromUtf8(sources[i]));
         const auto [it, inserted] = groupOf.try_emplace(JobPathKey(results[i].target), groups.size());
         if (inserted)
             groups.emplace_back();

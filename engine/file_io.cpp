@@ -321,28 +321,42 @@ int ReplacementFile::Commit() {
     return error;
 }
 
-void FileSet::Insert(const std::filesystem::path& path) {
-    if (HasNulByte(path))
-        return;
+bool FileSet::IdOf(const std::filesystem::path& path, Id& id) {
     StatBuffer st;
-    if (StatPath(path, st) != 0)
+    if (HasNulByte(path) || StatPath(path, st) != 0)
+        return false;
+    id = Id(st.st_dev, st.st_ino);
+    return true;
+}
+
+#endif // !_WIN32
+
+void FileSet::Insert(const std::filesystem::path& path) {
+    Id id;
+    if (!IdOf(path, id))
         return;
-    const std::pair<unsigned long long, unsigned long long> id(st.st_dev, st.st_ino);
     const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
     if (at == m_ids.end() || *at != id)
         m_ids.insert(at, id);
 }
 
-bool FileSet::Contains(const std::filesystem::path& path) const {
-    if (m_ids.empty() || HasNulByte(path))
-        return false;
-    StatBuffer st;
-    if (StatPath(path, st) != 0)
-        return false;
-    return std::binary_search(m_ids.begin(), m_ids.end(),
-                              std::pair<unsigned long long, unsigned long long>(st.st_dev, st.st_ino));
+void FileSet::InsertAll(std::size_t count, const std::function<std::filesystem::path(std::size_t)>& pathAt) {
+    const auto before = static_cast<std::ptrdiff_t>(m_ids.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        Id id;
+        if (IdOf(pathAt(i), id))
+            m_ids.push_back(id);
+    }
+    std::sort(m_ids.begin() + before, m_ids.end());
+    std::inplace_merge(m_ids.begin(), m_ids.begin() + before, m_ids.end());
+    m_ids.erase(std::unique(m_ids.begin(), m_ids.end()), m_ids.end());
 }
 
-#endif // !_WIN32
+bool FileSet::Contains(const std::filesystem::path& path) const {
+    Id id;
+    if (m_ids.empty() || !IdOf(path, id))
+        return false;
+    return std::binary_search(m_ids.begin(), m_ids.end(), id);
+}
 
 } // namespace pagewright::io

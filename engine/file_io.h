@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -100,13 +101,21 @@ private:
 class FileSet {
 public:
     void Insert(const std::filesystem::path& path);
+    // Inserts the files pathAt(0) to pathAt(count - 1). Their identities are sorted once: inserted
+    // one by one, each would move the set behind it, which for a run of many thousands of files
+    // takes longer than converting them.
+    void InsertAll(std::size_t count, const std::function<std::filesystem::path(std::size_t)>& pathAt);
     bool Contains(const std::filesystem::path& path) const;
     bool Empty() const { return m_ids.empty(); }
 
 private:
-    // Sorted (device, file number): st_dev and st_ino, or on Windows the volume serial number and
-    // the file index.
-    std::vector<std::pair<unsigned long long, unsigned long long>> m_ids;
+    // (device, file number): st_dev and st_ino, or on Windows the volume serial number and the
+    // file index.
+    using Id = std::pair<unsigned long long, unsigned long long>;
+    // The file's identity; false when there is none to be had (no such file, a NUL byte).
+    static bool IdOf(const std::filesystem::path& path, Id& id);
+
+    std::vector<Id> m_ids; // sorted, no duplicates
 };
 
 } // namespace pagewright::io

@@ -251,20 +251,8 @@ int ReplacementFile::Commit() {
     return 0;
 }
 
-void FileSet::Insert(const std::filesystem::path& path) {
-    std::pair<unsigned long long, unsigned long long> id;
-    if (HasNulByte(path) || !FileId(path, id))
-        return;
-    const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
-    if (at == m_ids.end() || *at != id)
-        m_ids.insert(at, id);
-}
-
-bool FileSet::Contains(const std::filesystem::path& path) const {
-    std::pair<unsigned long long, unsigned long long> id;
-    if (m_ids.empty() || HasNulByte(path) || !FileId(path, id))
-        return false;
-    return std::binary_search(m_ids.begin(), m_ids.end(), id);
+bool FileSet::IdOf(const std::filesystem::path& path, Id& id) {
+    return !HasNulByte(path) && FileId(path, id);
 }
 
 } // namespace pagewright::io

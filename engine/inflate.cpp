@@ -22,9 +22,9 @@ std::size_t FirstRoom(std::size_t capacity, std::size_t length, std::size_t limi
     return std::min(limit, std::max(capacity, guess));
 }
 
-// The room after `room` ran out: twice as much, up to the limit.
+// The room after `room` ran out: twice as much (at least 64 bytes), up to the limit.
 std::size_t NextRoom(std::size_t room, std::size_t limit) {
-    return room >= limit / 2 ? limit : std::max<std::size_t>(room * 2, 64);
+    return room >= limit / 2 ? limit : std::min(limit, std::max<std::size_t>(room * 2, 64));
 }
 
 // One Z_FINISH call over the whole buffers, fed in pieces where they pass the 32-bit counters.
@@ -190,6 +190,10 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
     if (((static_cast<unsigned>(data[0]) << 8) | data[1]) % 31 != 0 || (data[0] & 0x0F) != 8 ||
         (data[0] >> 4) > 7)
         return InflateResult::Skipped;
+    // A preset dictionary: zlib reads the dictionary's four-byte id and asks for it (Z_NEED_DICT,
+    // nothing inflated), or runs out of input before the id.
+    if ((data[1] & 0x20) != 0)
+        return length >= 6 ? InflateResult::Ok : InflateResult::Skipped;
 
     if (!m_decompressor) {
         m_decompressor = libdeflate_alloc_decompressor();
@@ -199,12 +203,14 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
     std::size_t room = FirstRoom(out.Capacity(), length, limit, m_wholeLimitUpTo);
     if ((room > out.Capacity() || out.Capacity() == 0) && !out.Grow(room, 0))
         return InflateResult::NoMemory;
+    // The deflate data alone: the Adler-32 trailer is compared only for a stream whose answer is
+    // proven (Prove), since a stream without text writes nothing whether zlib takes it or not.
     std::size_t used = 0;
     std::size_t inflated = 0;
     libdeflate_result result;
     for (;;) {
-        result =
-            libdeflate_zlib_decompress_ex(m_decompressor, data, length, out.Data(), room, &used, &inflated);
+        result = libdeflate_deflate_decompress_ex(m_decompressor, data + 2, length - 2, out.Data(), room,
+                                                  &used, &inflated);
         if (result != LIBDEFLATE_INSUFFICIENT_SPACE || room >= limit)
             break;
         // Every retry inflates the stream again from its start: one retry, into the whole limit.
@@ -212,31 +218,44 @@ InflateResult LibdeflateInflater::Inflate(const unsigned char* data, std::size_t
         if (room > out.Capacity() && !out.Grow(room, 0))
             return InflateResult::NoMemory;
     }
-    if (result == LIBDEFLATE_SUCCESS) {
-        produced = inflated;
-        m_unproven = true;
-        if (proof == Proof::Deferred)
-            return InflateResult::Ok;
-        bool reinflated = false;
-        return Prove(data, length, out, limit, produced, reinflated);
-    }
     // Whatever zlib inflates, libdeflate inflates to the same bytes; zlib only refuses more. So a
-    // stream that does not fit for libdeflate cannot fit for zlib: zlib would run out of room at
-    // the same code, or refuse the data before.
-    if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
+    // stream libdeflate refuses is one zlib refuses too: one that does not fit (zlib runs out of
+    // room at the same code, or refuses the data before), bad data, or data that ends early.
+    if (result != LIBDEFLATE_SUCCESS)
         return InflateResult::Skipped;
-    return m_zlib.Inflate(data, length, out, limit, produced);
+    // zlib reads four bytes of Adler-32 after the last block and runs out of input without them. In
+    // PDFs this is mostly a trailer whose last byte, a line feed, was taken for the line end before
+    // `endstream`.
+    const std::size_t trailer = 2 + used;
+    if (length - trailer < 4)
+        return InflateResult::Skipped;
+    m_adler = (static_cast<std::uint32_t>(data[trailer]) << 24) |
+              (static_cast<std::uint32_t>(data[trailer + 1]) << 16) |
+              (static_cast<std::uint32_t>(data[trailer + 2]) << 8) | data[trailer + 3];
+    produced = inflated;
+    m_unproven = true;
+    if (proof == Proof::Deferred)
+        return InflateResult::Ok;
+    bool replaced = false;
+    return Prove(data, length, out, limit, produced, replaced);
 }
 
 InflateResult LibdeflateInflater::Prove(const unsigned char* data, std::size_t length, InflateBuffer& out,
-                                        std::size_t limit, std::size_t& produced, bool& reinflated) {
-    reinflated = false;
+                                        std::size_t limit, std::size_t& produced, bool& replaced) {
+    replaced = false;
     if (!m_unproven)
         return InflateResult::Ok;
     m_unproven = false;
+    // A trailer that does not match: zlib inflates the stream (or refuses it before) and reports
+    // the bad check; nothing stands.
+    if (libdeflate_adler32(1, out.Data(), produced) != m_adler) {
+        replaced = true;
+        produced = 0;
+        return InflateResult::Skipped;
+    }
     if (FollowsZlibRules(data, length))
         return InflateResult::Ok;
-    reinflated = true;
+    replaced = true;
     return m_zlib.Inflate(data, length, out, limit, produced);
 }
 

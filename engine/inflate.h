@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -83,8 +84,8 @@ public:
     // zlib's answers need no proof.
     bool Unproven() const { return false; }
     InflateResult Prove(const unsigned char*, std::size_t, InflateBuffer&, std::size_t, std::size_t&,
-                        bool& reinflated) {
-        reinflated = false;
+                        bool& replaced) {
+        replaced = false;
         return InflateResult::Ok;
     }
 
@@ -98,12 +99,14 @@ private:
 // libdeflate where it is sure to agree with zlib, zlib everywhere else: the same results and the
 // same bytes as InflateWhole for every input.
 //
-// A stream is taken from libdeflate only when libdeflate inflated it and the deflate data follows
-// zlib's rules (FollowsZlibRules); it is skipped at once when its header is one zlib refuses, or
-// when it does not fit within the limit for libdeflate (zlib, which takes less, cannot fit it
-// either). libdeflate cannot continue where it ran out of room: a stream that outgrows its first
-// room is inflated again into the whole limit. Everything else (a preset dictionary, data libdeflate
-// refuses, data zlib's rules may refuse) is inflated again by zlib, whose result stands.
+// A stream is taken from libdeflate only when libdeflate inflated its deflate data, four trailer
+// bytes follow and hold the Adler-32 of the bytes inflated, and the deflate data follows zlib's
+// rules (FollowsZlibRules). It is skipped at once when its header is one zlib refuses, when
+// libdeflate refuses the data or it does not fit within the limit (zlib, which takes less, refuses
+// or cannot fit it either), and when the trailer is short or wrong. A preset dictionary is decided
+// from the header, as zlib stops there. libdeflate cannot continue where it ran out of room: a
+// stream that outgrows its first room is inflated again into the whole limit. Data that zlib's
+// rules may refuse is inflated again by zlib, whose result stands.
 class LibdeflateInflater {
 public:
     explicit LibdeflateInflater(std::size_t wholeLimitUpTo = kWholeLimitUpTo)
@@ -117,14 +120,16 @@ public:
     // True after an Inflate with Proof::Deferred that returned libdeflate's bytes unchecked.
     bool Unproven() const { return m_unproven; }
     // Settles the last Inflate's answer, given the same data, buffer and limit: libdeflate's bytes
-    // stand when the data follows zlib's rules; otherwise zlib inflates the stream again
-    // (`reinflated`), and its result stands.
+    // stand when the trailer matches them and the data follows zlib's rules. Otherwise they are
+    // `replaced`: by nothing (Skipped) for a wrong trailer, or by zlib's result of inflating the
+    // stream again.
     InflateResult Prove(const unsigned char* data, std::size_t length, InflateBuffer& out, std::size_t limit,
-                        std::size_t& produced, bool& reinflated);
+                        std::size_t& produced, bool& replaced);
 
 private:
     std::size_t m_wholeLimitUpTo;
     bool m_unproven = false;
+    std::uint32_t m_adler = 0; // the trailer of the last stream inflated
     libdeflate_decompressor* m_decompressor = nullptr;
     ZlibInflater m_zlib;
 };

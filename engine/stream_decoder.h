@@ -72,8 +72,7 @@ template <typename Sink> bool ConvertStreams(const unsigned char* data, std::siz
     Inflater inflater;
     // The text of a stream whose inflated bytes are not yet shown to be zlib's, held back until they
     // are. Most streams (fonts, images) give no text and never need the proof.
-    std::string held;
-    StringSink heldSink(held);
+    BufferSink held;
     return ForEachStream(data, size, [&](const unsigned char* bytes, std::size_t length) {
         if (length > (std::numeric_limits<std::size_t>::max() - kPad) / 10)
             return false;
@@ -89,23 +88,27 @@ template <typename Sink> bool ConvertStreams(const unsigned char* data, std::siz
             scan::ScanRange(buffer.Front(), kPad, kPad + produced, st, out);
             return true;
         }
-        held.clear();
+        held.Clear();
         scan::ScanState st;
-        scan::ScanRange(buffer.Front(), kPad, kPad + produced, st, heldSink);
-        if (held.empty())
+        scan::ScanRange(buffer.Front(), kPad, kPad + produced, st, held);
+        if (held.Failed())
+            return false;
+        if (held.Size() == 0)
             return true;
-        bool reinflated = false;
-        result = inflater.Prove(bytes, length, buffer, limit, produced, reinflated);
+        bool replaced = false;
+        result = inflater.Prove(bytes, length, buffer, limit, produced, replaced);
         if (result == InflateResult::NoMemory)
             return false;
-        if (reinflated) {
-            held.clear();
+        if (replaced) {
+            held.Clear();
             if (result == InflateResult::Ok && produced > 0) {
                 scan::ScanState again;
-                scan::ScanRange(buffer.Front(), kPad, kPad + produced, again, heldSink);
+                scan::ScanRange(buffer.Front(), kPad, kPad + produced, again, held);
             }
+            if (held.Failed())
+                return false;
         }
-        out.Append(reinterpret_cast<const unsigned char*>(held.data()), held.size());
+        out.Append(held.Bytes(), held.Size());
         return true;
     });
 }

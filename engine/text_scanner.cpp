@@ -2,7 +2,6 @@
 #include "engine/pdf_text_extractor.h"
 #include "engine/text_sink.h"
 
-#include <cerrno>
 #include <cfloat>
 #include <charconv>
 
@@ -64,30 +63,4 @@ bool CPdfTextExtractor::ExtractText(std::FILE* target, const unsigned char* byte
 
 float CPdfTextExtractor::ParseTrailingNumber(const unsigned char* window, int n) const {
     return pagewright::scan::ParseTrailingNumber(window, n);
-}
-
-void FileSink::Append(const unsigned char* bytes, std::size_t n) {
-    if (n >= kCapacity) {
-        Flush();
-        m_wroteText = m_wroteText || HoldsText(reinterpret_cast<const char*>(bytes), n);
-        if (!m_failed && std::fwrite(bytes, 1, n, m_file) != n) {
-            m_failed = true;
-            m_errno = errno;
-        }
-        return;
-    }
-    if (m_used + n > kCapacity)
-        Flush();
-    std::memcpy(m_buffer + m_used, bytes, n);
-    m_used += n;
-}
-
-bool FileSink::Flush() {
-    m_wroteText = m_wroteText || HoldsText(m_buffer, m_used);
-    if (m_used > 0 && !m_failed && std::fwrite(m_buffer, 1, m_used, m_file) != m_used) {
-        m_failed = true;
-        m_errno = errno;
-    }
-    m_used = 0;
-    return !m_failed;
 }

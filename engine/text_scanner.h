@@ -191,10 +191,10 @@ inline bool OperatorEndsBefore(const unsigned char* base, std::size_t i, char a,
            base[i - 2] == static_cast<unsigned char>(b) && IsOperatorSpace(base[i - 1]);
 }
 
-// Scans base[from, end). base[from - 15, from) must be readable: it is the window in front of the
-// first byte. The state carries over between calls so one stream can be scanned in pieces.
+// ScanRange's work on a state of its own: the sink writes bytes, which could alias a state reached
+// through a reference, so the state would be read from memory again after every write.
 template <typename Sink>
-void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, ScanState& st, Sink& out) {
+ScanState ScanPiece(const unsigned char* base, std::size_t from, std::size_t end, ScanState st, Sink& out) {
     std::size_t i = from;
     while (i < end) {
         if (!st.inText) {
@@ -204,7 +204,7 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
             for (;; ++k) {
                 k = NextBT(base, k, end - 2);
                 if (k == end - 2)
-                    return;
+                    return st;
                 if (IsOperatorSpace(base[k - 1]) && IsOperatorSpace(base[k + 2]))
                     break;
             }
@@ -228,7 +228,7 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
                     out.Append(base + i, stop - i);
                 i = stop;
                 if (i == end)
-                    return;
+                    return st;
                 if (kStringClass.cls[base[i]] == kSpecial)
                     break;
                 ++i; // dropped byte
@@ -245,7 +245,7 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
         // and both patterns have 'd' or 'T' two bytes back.
         i = NextTextEvent(base, i, end);
         if (i == end)
-            return;
+            return st;
         const unsigned char c = base[i];
         if (OperatorEndsBefore(base, i, 'T', 'd')) {
             const float v = ParseTrailingNumber(base + i - 15, 10);
@@ -297,6 +297,14 @@ void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, Sca
         }
         ++i;
     }
+    return st;
+}
+
+// Scans base[from, end). base[from - 15, from) must be readable: it is the window in front of the
+// first byte. The state carries over between calls so one stream can be scanned in pieces.
+template <typename Sink>
+void ScanRange(const unsigned char* base, std::size_t from, std::size_t end, ScanState& st, Sink& out) {
+    st = ScanPiece(base, from, end, st, out);
 }
 
 // Scans a whole stream from a fresh state.

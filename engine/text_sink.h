@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 
 // Where the scanner's bytes go. The scanner is written against this small shape so that the same
@@ -28,6 +30,40 @@ private:
     std::string& m_out;
 };
 
+// Collects output in memory that grows as needed. Adding a byte is a store and a compare (a string's
+// push_back costs a call). When memory cannot be had, the sink fails instead of throwing: what it
+// holds stays, later bytes are dropped, and Failed() tells.
+class BufferSink {
+public:
+    void Put(char c) {
+        if (m_size == m_capacity && !Grow(1))
+            return;
+        m_data[m_size++] = c;
+    }
+    void Append(const unsigned char* bytes, std::size_t n) {
+        if (n > m_capacity - m_size && !Grow(n))
+            return;
+        std::memcpy(m_data.get() + m_size, bytes, n);
+        m_size += n;
+    }
+    // Empties the sink and clears a failure; the memory stays for the next use.
+    void Clear() {
+        m_size = 0;
+        m_failed = false;
+    }
+    const unsigned char* Bytes() const { return reinterpret_cast<const unsigned char*>(m_data.get()); }
+    std::size_t Size() const { return m_size; }
+    bool Failed() const { return m_failed; }
+
+private:
+    bool Grow(std::size_t more);
+
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+    bool m_failed = false;
+};
+
 // Collects output in a fixed buffer and hands it to the file in large writes, so a stream costs a
 // handful of write calls instead of one per byte. The first failed write is remembered and nothing
 // more is written after it.
@@ -42,7 +78,15 @@ public:
             Flush();
         m_buffer[m_used++] = c;
     }
-    void Append(const unsigned char* bytes, std::size_t n);
+    void Append(const unsigned char* bytes, std::size_t n) {
+        // Most literals are a few bytes: copied here, the rest out of line.
+        if (n <= kCapacity - m_used) {
+            std::memcpy(m_buffer + m_used, bytes, n);
+            m_used += n;
+            return;
+        }
+        AppendLarge(bytes, n);
+    }
     // Writes what is buffered; returns false once any write has failed.
     bool Flush();
     int Error() const { return m_errno; }
@@ -50,6 +94,8 @@ public:
     bool WroteText() const { return m_wroteText; }
 
 private:
+    void AppendLarge(const unsigned char* bytes, std::size_t n);
+
     static constexpr std::size_t kCapacity = 64 * 1024;
     std::FILE* m_file;
     std::size_t m_used = 0;

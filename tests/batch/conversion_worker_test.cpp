@@ -1,5 +1,6 @@
 #include "batch/conversion_worker.h"
 
+#include "batch/job_paths.h"
 #include "tests/fakes/fake_job_window.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/qt_printers.h"
@@ -117,6 +118,43 @@ TEST_F(ConversionWorker, RowsAreCountedAgainAfterEachRow) {
     };
     ConvertThreadProc(m_window, m_stop);
     EXPECT_EQ(m_window.rows[3][kColumnStatus], "Complete");
+}
+
+TEST_F(ConversionWorker, RowsReadAheadForALaggingWindowKeepTheirOrderAndTheirOwnText) {
+    // While the window has yet to show a row, the worker reads the PDFs of the rows after it. Each
+    // text still appears only once its row shows "Converting", and a row renamed after it was read
+    // gets the text of its new PDF.
+    constexpr int kRows = 40;
+    for (int i = 3; i < kRows; ++i) {
+        const std::string name = "p" + std::to_string(i);
+        WriteBytes(m_dir / (name + ".pdf"), pagewright::pdfgen::MakePdf({"BT (" + name + ") Tj ET Q"}));
+        m_window.AddRow(Q(m_dir / (name + ".pdf")));
+    }
+    WriteBytes(m_dir / "later.pdf", pagewright::pdfgen::MakePdf({"BT (later) Tj ET Q"}));
+    m_window.rows[7][kColumnName] = Q(m_dir / "missing.pdf");
+    m_window.unshownLooks = 10 * kRows;
+    QStringList wrong;
+    m_window.afterSetCell = [&](int row, int column, const QString& text) {
+        if (column != kColumnStatus || text == "Failed")
+            return;
+        if (row == 2 && text == "Converting")
+            m_window.rows[20][kColumnName] = Q(m_dir / "later.pdf");
+        const std::filesystem::path target =
+            ToFileSystemPath(TargetPathFor(m_window.rows[row][kColumnName], m_window.outputDirectory));
+        if ((text == "Converting") == std::filesystem::exists(target))
+            wrong << QString::number(row) + ":" + text;
+    };
+    ConvertThreadProc(m_window, m_stop);
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(' ').toStdString();
+    EXPECT_EQ(m_window.rows[7][kColumnStatus], "Failed");
+    EXPECT_EQ(Text("later"), "later\r\n");
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "out" / "p20.txt"));
+    for (int i = 3; i < kRows; ++i) {
+        if (i != 7 && i != 20) {
+            EXPECT_EQ(Text(("p" + std::to_string(i)).c_str()), "p" + std::to_string(i) + "\r\n");
+        }
+    }
+    EXPECT_EQ(m_window.statusLog.size(), 2 * kRows);
 }
 
 TEST(ConversionWorkerEmpty, EmptyListOpensTheFolderAndReturnsToReady) {

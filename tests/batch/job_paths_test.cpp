@@ -26,6 +26,16 @@ TEST(JobPaths, TargetPathUsesThePlatformRule) {
 #endif
 }
 
+TEST(JobPaths, TargetPathOfFileSystemPathsIsTheSameRule) {
+    const QString out = QString::fromUtf8("/o\xC3\xA9/x");
+    for (const QString& source :
+         {QString::fromUtf8("/d/r\xC3\xA9sum\xC3\xA9.pdf"), QStringLiteral("/d.e/f"),
+          QStringLiteral("a.b.pdf"), QStringLiteral("/d/.pdf"), QString(QChar(0xD800)) + ".pdf"})
+        EXPECT_EQ(TargetFileSystemPath(ToFileSystemPath(source), ToFileSystemPath(out)),
+                  ToFileSystemPath(TargetPathFor(source, out)))
+            << source.toStdString();
+}
+
 TEST(JobPaths, DuplicateKeyFollowsTheFileSystemsCaseRule) {
 #ifdef Q_OS_WIN
     EXPECT_EQ(DuplicateKey("C:\\Docs\\A.PDF"), DuplicateKey("c:\\docs\\a.pdf"));

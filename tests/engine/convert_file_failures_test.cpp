@@ -143,10 +143,12 @@ TEST_F(ConvertFileFailures, TargetNamingTheSourceOrAnotherSourceOfTheRunIsRefuse
     // Another source of the same run, reached by its own name, a link or another spelling.
     const auto other = m_dir / "other.pdf";
     WriteBytes(other, kPdf);
+    // A set filled one by one and in one go, with a duplicate and a file that is not there.
     pagewright::io::FileSet run;
     run.Insert(source);
-    run.Insert(m_dir / "sub" / ".." / "other.pdf");
-    run.Insert(m_dir / "not-there.pdf");
+    const std::vector<fs::path> listed = {m_dir / "not-there.pdf", m_dir / "sub" / ".." / "other.pdf",
+                                          source};
+    run.InsertAll(listed.size(), [&](std::size_t i) { return listed[i]; });
     std::vector<fs::path> otherTargets = {other};
     if (MakeLink(other, m_dir / "other-link.txt"))
         otherTargets.push_back(m_dir / "other-link.txt");

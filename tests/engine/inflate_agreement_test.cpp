@@ -73,8 +73,8 @@ Outcome RunInflater(Inflater& inflater, const std::string& data, std::size_t cap
     if (proof == Proof::Now) {
         EXPECT_FALSE(inflater.Unproven());
     } else if (r == InflateResult::Ok && inflater.Unproven()) {
-        bool reinflated = false;
-        r = inflater.Prove(bytes, data.size(), buffer, capacity, produced, reinflated);
+        bool replaced = false;
+        r = inflater.Prove(bytes, data.size(), buffer, capacity, produced, replaced);
         EXPECT_FALSE(inflater.Unproven());
     }
     EXPECT_LE(produced, capacity);
