@@ -77,6 +77,14 @@ void OrderedRunner::Release(std::size_t count) {
     m_changed.notify_all();
 }
 
+void OrderedRunner::Cut(std::size_t count) {
+    const std::lock_guard lock(m_mutex);
+    if (m_stopTaking && m_taken <= count)
+        return;
+    m_taken = std::clamp(count, m_cursor, m_taken);
+    StopTaking();
+}
+
 RunReport OrderedRunner::Run() {
     RunReport report;
     if (m_jobs.empty())
@@ -123,6 +131,8 @@ RunReport OrderedRunner::Run() {
     // Texts made ahead of a stop are dropped here: their text files stay as they were.
     for (const auto& slot : m_ring)
         slot->Reset();
+    report.mostHeldBytes = m_mostHeld;
+    report.mostAhead = m_mostAhead;
     return report;
 }
 
@@ -147,7 +157,8 @@ void OrderedRunner::ConsumerLoop() {
             lock.unlock();
             const bool go = !m_hooks.take || m_hooks.take(i);
             lock.lock();
-            if (!go) {
+            // A cut while the hook ran counts as its refusal.
+            if (!go || m_stopTaking) {
                 StopTaking();
                 break;
             }
@@ -196,6 +207,7 @@ bool OrderedRunner::Pick(Task& task) {
         return false;
     SlotOf(m_next).Reset();
     task = {m_next++, false, 0};
+    m_mostAhead = std::max(m_mostAhead, m_next - m_cursor);
     return true;
 }
 
@@ -274,6 +286,7 @@ void OrderedRunner::RunPart(std::size_t i, std::size_t part, std::unique_lock<st
     p.ok = ok;
     p.done = true;
     m_held += p.text.Capacity();
+    m_mostHeld = std::max(m_mostHeld, m_held);
     AppendParts(slot, lock);
     m_changed.notify_all();
 }
@@ -316,6 +329,7 @@ void OrderedRunner::MarkReady(Slot& slot) {
     slot.state = Slot::State::Ready;
     slot.held = slot.job ? slot.job->HeldBytes() : 0;
     m_held += slot.held;
+    m_mostHeld = std::max(m_mostHeld, m_held);
     if (slot.job && slot.job->HoldsFile() && !slot.countsFile) {
         slot.countsFile = true;
         ++m_files;

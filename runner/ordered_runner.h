@@ -50,8 +50,10 @@ struct RunOptions {
 };
 
 struct RunReport {
-    std::size_t workers = 0;   // threads that converted, the calling one included
-    std::string threadProblem; // why fewer threads than asked for could be started
+    std::size_t workers = 0;       // threads that converted, the calling one included
+    std::string threadProblem;     // why fewer threads than asked for could be started
+    std::size_t mostHeldBytes = 0; // the most text held in memory at once by jobs made ahead
+    std::size_t mostAhead = 0;     // the most jobs started past the one next finished, plus one
 };
 
 // Converts a list of PDFs on several threads and puts their texts in place strictly in list order,
@@ -69,7 +71,8 @@ struct RunReport {
 //   are finished first.
 // - Gate. In a gated run, a job is taken as soon as its text is made (the job next finished is
 //   taken at once, so it can be shown while it is converted), and put in place only once Release
-//   has let it through: the window releases a row once it shows "Converting".
+//   has let it through: the window releases a row once it shows "Converting", and cuts the run
+//   short at a row it did not show because a stop came first.
 // - Split. A large PDF is read by one worker, which searches its streams once and hands them out in
 //   parts as it goes; every worker converts parts, those of the earliest job first, and the parts'
 //   texts are appended in file order by whichever thread finishes the next one.
@@ -99,6 +102,10 @@ public:
     // Lets the first `count` jobs of a gated run be put in place. Any thread, any time, also before
     // or after Run.
     void Release(std::size_t count);
+    // Ends a gated run before job `count`, taken or not: the jobs before it that were taken are
+    // finished, no job from it on is put in place or reported done. `count` must not be below what
+    // Release let through. Any thread.
+    void Cut(std::size_t count);
 
 private:
     struct Slot;
@@ -135,6 +142,8 @@ private:
     std::size_t m_released = 0;                // gated runs: jobs that may be put in place
     std::size_t m_held = 0;                    // bytes of text held in memory by jobs and parts done
     std::size_t m_files = 0;                   // replacement files held open by jobs made ahead
+    std::size_t m_mostHeld = 0;
+    std::size_t m_mostAhead = 0;
     bool m_stopTaking = false;
     bool m_ended = false; // the workers leave
 };
