@@ -26,7 +26,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -57,7 +56,6 @@ CConverterDlg::CConverterDlg(const PlatformServices& services, QWidget* parent)
       m_folderOpener(m_services.shell, m_services.browser, m_services.prompts) {
     m_batch = new CJobBatch(*this, m_services.prompts, this);
     connect(m_batch, &CJobBatch::RunFinished, this, [this] {
-        PacePainting(false);
         if (m_closePending) {
             m_closePending = false;
             QDialog::reject();
@@ -277,21 +275,6 @@ void CConverterDlg::SetUpJobList() {
     m_list->setUniformRowHeights(true);
     m_list->setTextElideMode(Qt::ElideRight);
     m_list->setItemDelegate(new CJobListDelegate(m_list));
-
-    // Whatever changes the rows or their names, through this window or the widget itself.
-    const QAbstractItemModel* model = m_list->model();
-    const auto namesChanged = [this] { m_namesVersion.fetch_add(1, std::memory_order_release); };
-    connect(model, &QAbstractItemModel::rowsInserted, this, namesChanged);
-    connect(model, &QAbstractItemModel::rowsRemoved, this, namesChanged);
-    connect(model, &QAbstractItemModel::rowsMoved, this, namesChanged);
-    connect(model, &QAbstractItemModel::modelReset, this, namesChanged);
-    connect(model, &QAbstractItemModel::layoutChanged, this, namesChanged);
-    connect(model, &QAbstractItemModel::dataChanged, this,
-            [namesChanged](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
-                if (from.column() <= kColumnName && to.column() >= kColumnName &&
-                    (roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole)))
-                    namesChanged();
-            });
 }
 
 void CConverterDlg::AddAboutCommand() {
@@ -345,48 +328,8 @@ void CConverterDlg::OnConvert() {
     if (RowCount() > 0 && !m_batch->IsRunning())
         EnsureOutputDirectory(m_services.directories, m_outputDirectory->text());
     m_batch->OnConvert();
-    PacePainting(m_batch->IsRunning());
 }
 
-void CConverterDlg::PacePainting(bool running) {
-    m_pacing = running;
-    if (!m_frameTimer) {
-        m_frameTimer = new QTimer(this);
-        m_frameTimer->setSingleShot(true);
-        connect(m_frameTimer, &QTimer::timeout, this, &CConverterDlg::PaintFrame);
-    }
-    if (!running) {
-        m_frameTimer->stop();
-        PaintFrame();
-    }
-}
-
-void CConverterDlg::PaintFrame() {
-    if (m_scrollTo.isValid())
-        m_list->scrollTo(m_scrollTo);
-    m_scrollTo = QPersistentModelIndex();
-    // What changed since the last frame is painted in one go.
-    QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
-}
-
-bool CConverterDlg::event(QEvent* e) {
-    // A run changes a row every few tens of microseconds when its files are small. Painting after
-    // each change (the row, the selection, the header and the scroll bar follow it) would keep the
-    // UI thread busy and the worker waiting for it, so during a run the window paints at most 30
-    // frames a second; every change is still shown by the next frame. Only the painting of changes
-    // waits: a window that is uncovered or grabbed is painted at once.
-    constexpr qint64 kFrameMs = 33;
-    if (e->type() == QEvent::UpdateRequest && m_pacing) {
-        const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : kFrameMs;
-        if (since < kFrameMs) {
-            if (!m_frameTimer->isActive())
-                m_frameTimer->start(static_cast<int>(kFrameMs - since));
-            return true;
-        }
-        m_sinceFrame.start();
-    }
-    return QDialog::event(e);
-}
 void CConverterDlg::OnStop() {
     m_batch->OnStop();
 }
@@ -602,12 +545,7 @@ void CConverterDlg::SelectRow(int row, bool ensureVisible) {
         else
             selectionModel->select(QItemSelection(first, last), QItemSelectionModel::Select);
     }
-    if (!ensureVisible)
-        return;
-    // While a run paces the painting, the list scrolls once per frame, to the last row asked for.
-    if (m_pacing)
-        m_scrollTo = first;
-    else
+    if (ensureVisible)
         m_list->scrollToItem(item);
 }
 

@@ -6,13 +6,10 @@
 #include "platform/platform_services.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QHash>
-#include <QPersistentModelIndex>
 
 class CImageButton;
 class CJobBatch;
-class QTimer;
 class CLinkLabel;
 class QLabel;
 class QLineEdit;
@@ -71,7 +68,6 @@ public:
     void reject() override;
 
 protected:
-    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* event) override;
     // Drops onto the job list and the Delete key in it.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,9 +89,6 @@ private:
     bool ConfirmQuit();
     // Closes now, or once the running conversion has stopped.
     void CloseWhenIdle();
-    // During a run the window is painted at a steady pace instead of after every change.
-    void PacePainting(bool running);
-    void PaintFrame();
 
     // IJobWindow, on the UI thread.
     int RowCount() const override;
@@ -113,9 +106,6 @@ private:
     void DeleteAllRows() override;
     bool IsRowSelected(int row) const override;
     void FocusList() override;
-    const std::atomic<std::uint64_t>* NamesVersion() const override {
-        return &m_namesVersion;
-    }
 
     PlatformServices m_services;
     CLinkOpener m_linkOpener;
@@ -127,10 +117,5 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_closingNote = nullptr;
     CJobBatch* m_batch = nullptr;
-    QTimer* m_frameTimer = nullptr;
-    QElapsedTimer m_sinceFrame;
-    bool m_pacing = false;
-    QPersistentModelIndex m_scrollTo; // the row to scroll to at the next paced frame
-    std::atomic<std::uint64_t> m_namesVersion{0};
     bool m_closePending = false;
 };

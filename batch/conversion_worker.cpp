@@ -1,68 +1,83 @@
 #include "batch/conversion_worker.h"
 
 #include "batch/job_paths.h"
-#include "batch/rows_ahead.h"
+#include "batch/job_window.h"
+#include "batch/row_event_queue.h"
 #include "engine/file_io.h"
-#include "engine/pdf_text_extractor.h"
+#include "runner/ordered_runner.h"
 
 #include <QFileInfo>
 
 #include <filesystem>
-#include <memory>
-#include <string>
+#include <new>
+#include <vector>
 
-void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested) {
-    window.SetProgressRange(1, 100);
-    const QString outputDirectory = window.OutputDirectory();
-    const std::filesystem::path outputPath = ToFileSystemPath(outputDirectory);
-    const auto engine = std::make_unique<CPdfTextExtractor>();
-    // Every source of the run, by file identity: no row's text may replace the PDF of another.
-    pagewright::io::FileSet sources;
-    const QStringList names = window.ColumnTexts(kColumnName);
-    sources.InsertAll(static_cast<std::size_t>(names.size()),
-                      [&](std::size_t i) { return ToFileSystemPath(names[static_cast<qsizetype>(i)]); });
+namespace {
 
-    CRowsAhead rowsAhead(*engine, names);
-    if (window.RowCount() > 0) {
-        for (int row = 0;; ++row) {
+// How many rows may be converted ahead of the row put in place. Texts wait for their row to show
+// "Converting", which the window shows once per frame: enough rows are made ahead to fill a frame.
+constexpr std::size_t kRowsAhead = 1024;
+
+const QString kNoMemory = QStringLiteral("not enough memory to convert the PDF");
+
+} // namespace
+
+void ConvertThreadProc(const RunRows& rows, RowEventQueue& events, std::atomic<bool>& stopRequested) {
+    namespace run = pagewright::run;
+    int taken = 0;
+    int done = 0;
+    try {
+        const std::filesystem::path outputPath = ToFileSystemPath(rows.outputDirectory);
+        std::vector<run::Job> jobs;
+        jobs.reserve(static_cast<std::size_t>(rows.sources.size()));
+        for (const QString& name : rows.sources) {
+            std::filesystem::path source = ToFileSystemPath(name);
+            std::filesystem::path target = TargetFileSystemPath(source, outputPath);
+            jobs.push_back({std::move(source), std::move(target)});
+        }
+        // Every source of the run, by file identity: no row's text may replace the PDF of another.
+        pagewright::io::FileSet sources;
+        sources.InsertAll(jobs.size(), [&](std::size_t i) { return jobs[i].source; });
+
+        run::RunOptions options;
+        options.gated = true;
+        options.ahead = kRowsAhead;
+        options.keep = &sources;
+        run::OrderedRunner::Hooks hooks;
+        hooks.take = [&](std::size_t i) {
             if (stopRequested.load())
-                break;
-            window.SelectRow(row, true);
-            const QString source = window.CellText(row, kColumnName);
-            window.SetStatus(row, kStatusConverting, {});
-            CPdfTextExtractor::TargetTurn turn;
-            turn.ahead = rowsAhead.Find(row, source);
-            std::filesystem::path ownPath;
-            const std::filesystem::path& sourcePath =
-                turn.ahead ? turn.ahead->source : (ownPath = ToFileSystemPath(source));
-            // A row that appeared during the run is a source of it too.
-            if (row >= names.size() || names[row] != source)
-                sources.Insert(sourcePath);
-            // The text file is looked at only once the row shows "Converting". Until then the rows
-            // after it are read: the next one in any case, more while the window has yet to show it.
-            turn.waitForTurn = [&] {
-                if (rowsAhead.ReadNext(window, row))
-                    while (!window.IsShown() && rowsAhead.ReadNext(window, row)) {
-                    }
-                window.WaitUntilShown();
-            };
-            std::string reason;
-            const bool done = engine->ConvertFile(sourcePath, TargetFileSystemPath(sourcePath, outputPath),
-                                                  &reason, &sources, &turn);
-            rowsAhead.DropThrough(row);
-            // Whatever the window did on seeing this row (a stop request among it) counts before the
-            // next one.
-            window.WaitUntilShown();
+                return false;
+            events.SelectRow(static_cast<int>(i));
+            events.SetStatus(static_cast<int>(i), kStatusConverting, {});
+            taken = static_cast<int>(i) + 1;
+            return true;
+        };
+        hooks.done = [&](std::size_t i, const run::JobResult& result) {
             // A PDF without text is complete all the same; the tooltip says why its text is empty.
-            window.SetStatus(row, done ? kStatusComplete : kStatusFailed, QString::fromStdString(reason));
-            if (row + 1 >= window.RowCount())
-                break;
+            events.SetStatus(static_cast<int>(i), result.converted ? kStatusComplete : kStatusFailed,
+                             QString::fromStdString(result.reason));
+            done = static_cast<int>(i) + 1;
+        };
+        run::OrderedRunner runner(jobs, std::move(options), std::move(hooks));
+        struct Attached {
+            RowEventQueue& events;
+            ~Attached() { events.Attach(nullptr); }
+        } attached{events};
+        events.Attach(&runner);
+        runner.Run();
+    } catch (const std::bad_alloc&) {
+        // The rows in hand cannot be finished; they say why. The rest keep "Ready".
+        try {
+            for (int row = done; row < taken; ++row)
+                events.SetStatus(row, kStatusFailed, kNoMemory);
+        } catch (const std::bad_alloc&) {
         }
     }
 
     // A folder that has gone (and so made every row fail) is not shown.
-    if (!stopRequested.exchange(false) && QFileInfo(outputDirectory).isDir())
-        window.OpenFolder(outputDirectory);
-
-    ApplyStateChange(window, StateChange::RunEnded);
+    const bool stopped = stopRequested.exchange(false);
+    try {
+        events.EndRun(!stopped && QFileInfo(rows.outputDirectory).isDir() ? rows.outputDirectory : QString());
+    } catch (const std::bad_alloc&) {
+    }
 }

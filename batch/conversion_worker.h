@@ -1,18 +1,28 @@
 #pragma once
 
-#include "batch/job_window.h"
+#include <QString>
+#include <QStringList>
 
 #include <atomic>
 
-// One conversion run over the job list, from the top row down. Before each row it looks at the
-// stop request; for each row it selects it, marks it "Converting", converts its file and marks it
-// "Complete" (or "Failed", with the reason as the row's tooltip). A row's text file is looked at only
-// once the row shows "Converting" (the next row's PDF may be read meanwhile), and whatever the window
-// does on seeing that (a stop request) counts before the next row. No file of the list is ever written as
-// another row's text: that row fails. A failed row leaves its text file as it was. The rows are counted again
-// after every row. A PDF without text is "Complete" with kNoTextFound as its tooltip. At the end a stop
-// request is cleared, or, when there was none, the output directory is opened if it exists; then the commands
-// return to the Ready state.
+class RowEventQueue;
+
+// What a run takes from the window when it starts. The list cannot change during a run: Add, Remove
+// and Clear are disabled until its end.
+struct RunRows {
+    QStringList sources; // the Name column, row by row
+    QString outputDirectory;
+};
+
+// One conversion run over the rows, on every core, reported into `events`. Rows are taken from the
+// top down: before each, the stop request is looked at; the row is selected and marked
+// "Converting", and once that shows, its text file is put in place and the row marked "Complete"
+// (or "Failed", with the reason as the row's tooltip). The PDFs of the rows below are converted
+// meanwhile; what was made ahead of a stop is dropped and their text files stay untouched. No file
+// of the list is ever written as another row's text: that row fails. A failed row leaves its text
+// file as it was. A PDF without text is "Complete" with kNoTextFound as its tooltip. At the end a
+// stop request is cleared, or, when there was none, the output directory is opened if it exists;
+// then the commands return to the Ready state.
 //
-// Runs on the worker thread; `window` is then a BlockingWindowProxy.
-void ConvertThreadProc(IWorkerWindow& window, std::atomic<bool>& stopRequested);
+// Runs on the worker thread. Never throws.
+void ConvertThreadProc(const RunRows& rows, RowEventQueue& events, std::atomic<bool>& stopRequested);

@@ -1,8 +1,8 @@
 #include "batch/job_batch.h"
 
-#include "batch/blocking_window_proxy.h"
 #include "batch/conversion_worker.h"
 #include "batch/job_paths.h"
+#include "batch/row_event_queue.h"
 #include "platform/prompts.h"
 
 #include <QCoreApplication>
@@ -21,14 +21,14 @@ const QString kWarning = QStringLiteral("Warning");
 
 CJobBatch::CJobBatch(IJobWindow& window, IPrompts& prompts, QObject* parent)
     : QObject(parent), m_window(window), m_prompts(prompts),
-      m_proxy(std::make_unique<BlockingWindowProxy>(this, window)) {}
+      m_events(std::make_unique<RowEventQueue>(window, m_stopRequested)) {}
 
 CJobBatch::~CJobBatch() {
     WaitUntilIdle();
 }
 
 void CJobBatch::WaitUntilIdle() {
-    // The worker blocks on calls into this thread; serve them until its end has been handled.
+    // The worker's writes are carried out on this thread; serve them until its end has been handled.
     while (m_worker) {
         QEventLoop loop;
         connect(this, &CJobBatch::RunFinished, &loop, &QEventLoop::quit);
@@ -140,9 +140,19 @@ void CJobBatch::OnConvert() {
     if (m_window.RowCount() == 0 || m_worker)
         return;
     ApplyStateChange(m_window, StateChange::RunStarted);
-    m_worker.reset(QThread::create([this] { ConvertThreadProc(*m_proxy, m_stopRequested); }));
+    m_window.SetProgressRange(1, 100);
+    m_events->ExpectEnd();
+    // The run takes the rows once: the list cannot change until it ends.
+    m_worker.reset(QThread::create(
+        [this, rows = RunRows{m_window.ColumnTexts(kColumnName), m_window.OutputDirectory()}] {
+            ConvertThreadProc(rows, *m_events, m_stopRequested);
+        }));
     connect(m_worker.get(), &QThread::finished, this, [this] {
         m_worker->wait();
+        // The run's last writes, and its end even when it could not say so.
+        m_events->Drain();
+        if (!m_events->EndShown())
+            ApplyStateChange(m_window, StateChange::RunEnded);
         m_worker.reset();
         emit RunFinished();
     });

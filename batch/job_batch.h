@@ -10,7 +10,7 @@
 
 class IPrompts;
 class QThread;
-class BlockingWindowProxy;
+class RowEventQueue;
 
 // The batch commands of the main window: Add, Remove and Clear edit the job list; Convert starts
 // one conversion run on a worker thread and Stop asks it to end before its next row. All of them
@@ -46,7 +46,7 @@ public:
     void OnStop();
 
     bool IsRunning() const;
-    // Returns once no worker runs, serving the worker's calls into the window meanwhile.
+    // Returns once no worker runs, carrying out the worker's writes into the window meanwhile.
     void WaitUntilIdle();
     bool StopRequested() const { return m_stopRequested.load(); }
     // Sets the stop request without asking (the window is being closed during a run).
@@ -61,6 +61,6 @@ private:
     IJobWindow& m_window;
     IPrompts& m_prompts;
     std::atomic<bool> m_stopRequested{false};
-    std::unique_ptr<BlockingWindowProxy> m_proxy;
+    std::unique_ptr<RowEventQueue> m_events;
     std::unique_ptr<QThread> m_worker;
 };

@@ -5,9 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
-#include <cstdint>
-
 // The job list's columns and status texts.
 enum JobColumn : int {
     kColumnNumber = 0, // "NO.": the row's position, drawn by the list
@@ -23,45 +20,35 @@ inline const QString kStatusConverting = QStringLiteral("Converting");
 inline const QString kStatusComplete = QStringLiteral("Complete");
 inline const QString kStatusFailed = QStringLiteral("Failed");
 
-// What the conversion worker needs of the main window, and nothing more: the job list (which is the
-// only store of the batch) read row by row, each row's status, the output directory, the command
-// buttons and the desktop. The window implements it on the UI thread; the worker reaches it through
-// BlockingWindowProxy.
+// What a conversion run writes into the main window, and nothing more: each row's selection and
+// status, the command buttons and the desktop. The window implements it on the UI thread; a run's
+// worker reaches it through RowEventQueue, which carries the writes out there.
 class IWorkerWindow {
 public:
     virtual ~IWorkerWindow() = default;
 
-    virtual int RowCount() const = 0;
-    virtual QString CellText(int row, int column) const = 0;
-    // The text of one column in every row, in row order (one call for the whole list).
-    virtual QStringList ColumnTexts(int column) const = 0;
     // Writes the Status column and the row's tooltip (empty removes it).
     virtual void SetStatus(int row, const QString& status, const QString& toolTip) = 0;
     // Adds the row to the selection (other rows keep theirs) without making it the current row;
     // with `ensureVisible` the list scrolls until the row is fully visible.
     virtual void SelectRow(int row, bool ensureVisible) = 0;
-    // The text of the output-directory box.
-    virtual QString OutputDirectory() const = 0;
     virtual void EnableCommand(Command command, bool enabled) = 0;
-    virtual void SetProgressRange(int low, int high) = 0;
     // Asks the desktop to show the folder in its file browser.
     virtual void OpenFolder(const QString& path) = 0;
-    // Returns once everything written so far shows in the window and whatever the window does on
-    // seeing it (a stop request among it) has been done. The window writes at once; a proxy on
-    // another thread waits until the window has carried out what it queued.
-    virtual void WaitUntilShown() {}
-    // Whether WaitUntilShown would return at once; never waits.
-    virtual bool IsShown() const { return true; }
-    // A counter that changes whenever a row is inserted or removed or a row's name changes, before
-    // a call from another thread can read the changed rows; readable from any thread. A window
-    // that has none returns null, and its rows are then read afresh every time.
-    virtual const std::atomic<std::uint64_t>* NamesVersion() const { return nullptr; }
 };
 
-// The main window as the batch's commands see it on the UI thread: the worker's operations, and the
-// edits of the job list that only Add, Remove and Clear make.
+// The main window as the batch's commands see it on the UI thread: a run's writes, the job list
+// (which is the only store of the batch) read row by row, the edits of it that only Add, Remove and
+// Clear make, and the output directory.
 class IJobWindow : public IWorkerWindow {
 public:
+    virtual int RowCount() const = 0;
+    virtual QString CellText(int row, int column) const = 0;
+    // The text of one column in every row, in row order (one call for the whole list).
+    virtual QStringList ColumnTexts(int column) const = 0;
+    // The text of the output-directory box.
+    virtual QString OutputDirectory() const = 0;
+    virtual void SetProgressRange(int low, int high) = 0;
     virtual void SetCellText(int row, int column, const QString& text) = 0;
     // Inserts an empty row at `row`; the rows from there on move down by one.
     virtual void InsertRow(int row) = 0;

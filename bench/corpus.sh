@@ -9,6 +9,9 @@
 #   --other    the corpus of other producers: Ghostscript (LilyPond's manuals, TeX Gyre), Apache
 #              FOP (Erlang/OTP, X.Org), cairo, LibreOffice, Acrobat Distiller, Microsoft Print to
 #              PDF, ReportLab and Prawn; DIR defaults to .../pagewright-bench/corpus-other.
+#   --large    one PDF of at least 80 MB: the largest manuals of the TeX corpus (made first when it is
+#              missing) written one after the other into one file (the engine does not read the PDF's
+#              structure, so it converts them all); DIR defaults to .../pagewright-bench/large.
 #   PAGEWRIGHT_BENCH_PACKAGES overrides the package list (space-separated).
 # Prints the corpus folder on its last line.
 set -euo pipefail
@@ -18,6 +21,24 @@ source "$here/../scripts/setup.sh"
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/pagewright-bench
 default_packages="texlive-pictures-doc texlive-science-doc"
 corpus_name=corpus
+if [ "${1:-}" = "--large" ]; then
+    shift
+    large=${1:-$cache/large}
+    tex=$("$0" | tail -n1)
+    mkdir -p "$large"
+    if [ ! -f "$large/large.pdf" ]; then
+        mapfile -t largest < <(find "$tex" -maxdepth 1 -name '*.pdf' -printf '%s %p\n' | sort -rn | cut -d' ' -f2-)
+        rm -f "$large/large.pdf.part"
+        for pdf in "${largest[@]}"; do
+            cat "$pdf" >>"$large/large.pdf.part"
+            [ "$(stat -c %s "$large/large.pdf.part")" -lt 80000000 ] || break
+        done
+        mv "$large/large.pdf.part" "$large/large.pdf"
+    fi
+    echo "large PDF ready: $(du -h --apparent-size "$large/large.pdf" | cut -f1) in $large" >&2
+    echo "$large"
+    exit 0
+fi
 if [ "${1:-}" = "--other" ]; then
     shift
     corpus_name=corpus-other

@@ -2,7 +2,6 @@
 
 #include "cli/cli_options.h"
 #include "cli/conversion_runner.h"
-#include "cli/ordered_runner.h"
 #include "cli/terminal_text.h"
 #include "engine/os_path.h"
 #include "engine/pdf_text_extractor.h"
@@ -83,21 +82,19 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
     int outputError = 0;
     if (options.toStandardOutput) {
         // Whole texts in the order of the files; a file that failed writes nothing.
-        auto deliver = [&](const FileResult& result, const std::string& text, std::size_t done,
-                           std::size_t total) {
-            if (result.converted && !text.empty()) {
-                errno = 0;
-                streams.out.write(text.data(), static_cast<std::streamsize>(text.size()));
-                streams.out.flush();
-                if (!streams.out) {
-                    outputError = errno != 0 ? errno : EIO;
-                    return false;
-                }
+        auto deliver = [&](const FileResult&, const char* text, std::size_t size) {
+            if (size == 0)
+                return true;
+            errno = 0;
+            streams.out.write(text, static_cast<std::streamsize>(size));
+            streams.out.flush();
+            if (!streams.out) {
+                outputError = errno != 0 ? errno : EIO;
+                return false;
             }
-            report(result, done, total);
             return true;
         };
-        run = ConvertAllInOrder(*sources, options.jobs, deliver);
+        run = ConvertAllInOrder(*sources, options.jobs, deliver, report);
     } else {
         run = ConvertAll(*sources, options.outputDirectory, options.jobs, report, {},
                          options.update ? Selection::Outdated : Selection::All);

@@ -2,14 +2,9 @@
 
 #include "engine/file_io.h"
 #include "engine/os_path.h"
-#include "engine/pdf_text_extractor.h"
 #include "engine/target_path.h"
 
-#include <algorithm>
-#include <atomic>
-#include <cstdint>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 #include <unordered_map>
 
@@ -34,99 +29,117 @@ bool TextIsCurrent(const std::string& source, const std::string& target,
     return !ec && textTime >= pdfTime && !sources.Contains(text);
 }
 
+// The files of `run` that are converted, as the runner's jobs, and a run of them that reports every
+// file of `run` in list order (those left alone too).
+class FileRun {
+public:
+    FileRun(RunResult& run, const ProgressCallback& progress) : m_run(run), m_progress(progress) {}
+
+    void Add(std::size_t file, run::Job job) {
+        m_jobs.push_back(std::move(job));
+        m_fileOf.push_back(file);
+    }
+
+    void Run(unsigned workers, const io::FileSet* keep, const ThreadStarter& startThread,
+             const TextDelivery& deliver) {
+        run::RunOptions options;
+        options.workers = workers;
+        options.keep = keep;
+        options.startThread = startThread;
+        bool outputFailed = false;
+        run::OrderedRunner::Hooks hooks;
+        hooks.take = [&](std::size_t) { return !outputFailed; };
+        if (deliver)
+            hooks.deliver = [&](std::size_t i, const BufferSink& text, std::string& reason) {
+                if (deliver(m_run.files[m_fileOf[i]], reinterpret_cast<const char*>(text.Bytes()),
+                            text.Size()))
+                    return true;
+                outputFailed = true;
+                reason = "not converted: the output failed";
+                return false;
+            };
+        hooks.done = [&](std::size_t i, const run::JobResult& result) {
+            FileResult& file = m_run.files[m_fileOf[i]];
+            file.converted = result.converted;
+            file.reason = result.reason;
+            ReportThrough(m_fileOf[i] + 1);
+        };
+        run::OrderedRunner runner(m_jobs, std::move(options), std::move(hooks));
+        const run::RunReport report = runner.Run();
+        m_run.workers = report.workers;
+        m_run.threadProblem = report.threadProblem;
+        if (outputFailed) {
+            for (std::size_t f = m_reported; f < m_run.files.size(); ++f)
+                m_run.files[f].reason = "not converted: the output failed";
+            return;
+        }
+        ReportThrough(m_run.files.size());
+    }
+
+private:
+    // Reports the files before `end` not reported yet.
+    void ReportThrough(std::size_t end) {
+        for (; m_reported < end; ++m_reported)
+            if (m_progress)
+                m_progress(m_run.files[m_reported], m_reported + 1, m_run.files.size());
+    }
+
+    RunResult& m_run;
+    const ProgressCallback& m_progress;
+    std::vector<run::Job> m_jobs;
+    std::vector<std::size_t> m_fileOf; // the file of each job
+    std::size_t m_reported = 0;
+};
+
 } // namespace
 
 RunResult ConvertAll(const std::vector<std::string>& sources, const std::string& outputDirectory,
                      unsigned jobs, const ProgressCallback& progress, const ThreadStarter& startThread,
                      Selection selection) {
     RunResult run;
-    std::vector<FileResult>& results = run.files;
-    results.resize(sources.size());
-    // Groups of list positions that share a target, in order of first appearance.
-    std::vector<std::vector<std::size_t>> groups;
-    std::unordered_map<std::string, std::size_t> groupOf;
+    run.files.resize(sources.size());
     // Every source, by file identity: none of them may be replaced by another's text.
     pagewright::io::FileSet sourceFiles;
     sourceFiles.InsertAll(sources.size(), [&](std::size_t i) { return PathFromUtf8(sources[i]); });
+    // The last source of each target: the one whose text a full run leaves.
+    std::unordered_map<std::string, std::size_t> lastOf;
     for (std::size_t i = 0; i < sources.size(); ++i) {
-        results[i].source = sources[i];
-        results[i].target = MakeTargetPath(sources[i], outputDirectory);
-        const auto [it, inserted] = groupOf.try_emplace(JobPathKey(results[i].target), groups.size());
-        if (inserted)
-            groups.emplace_back();
-        groups[it->second].push_back(i);
+        run.files[i].source = sources[i];
+        run.files[i].target = MakeTargetPath(sources[i], outputDirectory);
+        if (selection == Selection::Outdated)
+            lastOf[JobPathKey(run.files[i].target)] = i;
     }
+    std::unordered_map<std::string, bool> current;
+    if (selection == Selection::Outdated)
+        for (const auto& [key, last] : lastOf)
+            current[key] = TextIsCurrent(sources[last], run.files[last].target, sourceFiles);
 
-    if (jobs == 0)
-        jobs = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t wanted = std::min<std::size_t>(jobs, groups.size());
-
-    // The order in which the groups are taken: the list's, or with several workers the largest
-    // first, so that no worker is left converting a large file alone at the end.
-    std::vector<std::size_t> order(groups.size());
-    for (std::size_t g = 0; g < groups.size(); ++g)
-        order[g] = g;
-    if (wanted > 1) {
-        std::vector<std::uintmax_t> bytes(groups.size(), 0);
-        for (std::size_t g = 0; g < groups.size(); ++g)
-            for (const std::size_t i : groups[g]) {
-                std::error_code ec;
-                const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(sources[i]), ec);
-                bytes[g] += ec ? 0 : size;
-            }
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return bytes[a] > bytes[b]; });
+    FileRun fileRun(run, progress);
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        FileResult& file = run.files[i];
+        if (selection == Selection::Outdated && current[JobPathKey(file.target)])
+            file.upToDate = true;
+        else
+            fileRun.Add(i, {PathFromUtf8(file.source), PathFromUtf8(file.target)});
     }
-
-    const CPdfTextExtractor engine;
-    std::atomic<std::size_t> nextGroup{0};
-    std::size_t done = 0;
-    std::mutex progressMutex;
-    auto work = [&] {
-        for (;;) {
-            const std::size_t next = nextGroup.fetch_add(1);
-            if (next >= order.size())
-                return;
-            const std::size_t g = order[next];
-            const FileResult& decisive = results[groups[g].back()];
-            const bool current = selection == Selection::Outdated &&
-                                 TextIsCurrent(decisive.source, decisive.target, sourceFiles);
-            for (const std::size_t i : groups[g]) {
-                FileResult& result = results[i];
-                if (current)
-                    result.upToDate = true;
-                else
-                    result.converted =
-                        engine.ConvertFile(PathFromUtf8(result.source), PathFromUtf8(result.target),
-                                           &result.reason, &sourceFiles);
-                const std::lock_guard lock(progressMutex);
-                ++done;
-                if (progress)
-                    progress(result, done, sources.size());
-            }
-        }
-    };
-
-    RunOnWorkers(wanted, work, startThread, run);
+    fileRun.Run(jobs, &sourceFiles, startThread, {});
     return run;
 }
 
-void RunOnWorkers(std::size_t wanted, const std::function<void()>& work, const ThreadStarter& startThread,
-                  RunResult& run) {
-    run.workers = 1;
-    std::vector<std::jthread> threads;
-    threads.reserve(wanted);
-    for (std::size_t t = 1; t < wanted; ++t) {
-        try {
-            threads.push_back(startThread ? startThread(work) : std::jthread(work));
-            ++run.workers;
-        } catch (const std::system_error& e) {
-            // The threads already running and this one share the work between them.
-            run.threadProblem = e.code().message();
-            break;
-        }
+RunResult ConvertAllInOrder(const std::vector<std::string>& sources, unsigned jobs,
+                            const TextDelivery& deliver, const ProgressCallback& progress,
+                            const ThreadStarter& startThread) {
+    RunResult run;
+    run.files.resize(sources.size());
+    FileRun fileRun(run, progress);
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        run.files[i].source = sources[i];
+        fileRun.Add(i, {PathFromUtf8(sources[i]), {}});
     }
-    work();
+    fileRun.Run(
+        jobs, nullptr, startThread,
+        deliver ? deliver : [](const FileResult&, const char*, std::size_t) { return true; });
+    return run;
 }
 
 } // namespace pagewright::cli

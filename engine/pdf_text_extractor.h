@@ -42,35 +42,10 @@ public:
     // cannot be created, written or put in place (a full disk included); or memory cannot be had.
     // Never throws.
     //
-    // `turn`, when given, is for a caller that shows each file's turn (the window): see TargetTurn.
-    struct TargetTurn;
+    // A caller that converts several PDFs at once and puts their texts in place in an order of its
+    // own takes the same steps one by one with a pagewright::TextJob.
     bool ConvertFile(const std::filesystem::path& source, const std::filesystem::path& target,
-                     std::string* reason = nullptr, const pagewright::io::FileSet* keep = nullptr,
-                     const TargetTurn* turn = nullptr) const;
-
-    // A PDF of at most this size is converted into memory ahead of its turn; a larger one is read
-    // whole at its turn and converted straight into its text file.
-    static constexpr std::size_t kHeldPdfSize = 1024 * 1024;
-
-    // The text of a small PDF, made by ReadAhead before the PDF's turn.
-    struct AheadText {
-        std::filesystem::path source;
-        std::string text;
-    };
-
-    // Reads and converts the PDF at `source` into `ahead` when it is a regular file of at most
-    // kHeldPdfSize bytes that can be read and converted. Returns false, `ahead` then empty, for any
-    // other: such a PDF is read at its turn, which reports what is wrong with it. Never throws.
-    bool ReadAhead(const std::filesystem::path& source, AheadText& ahead) const;
-
-    struct TargetTurn {
-        // Called once the PDF's text is made (a small PDF's) or the PDF is read (a larger one's) and
-        // before anything is done with the target; returns when the target's turn has come. Not
-        // called when the source fails. What it throws passes through ConvertFile.
-        std::function<void()> waitForTurn;
-        // The text of this very PDF, made ahead, used instead of reading the PDF again.
-        const AheadText* ahead = nullptr;
-    };
+                     std::string* reason = nullptr, const pagewright::io::FileSet* keep = nullptr) const;
 
     // The text of the PDF at `source` into `text` (replacing what it held), by the rules of
     // ConvertFile for the source: only a regular file is read. Returns true with `reason` holding

@@ -4,6 +4,7 @@
 #include "engine/text_scanner.h"
 #include "engine/text_sink.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <limits>
@@ -58,58 +59,75 @@ template <typename Visit> bool ForEachStream(const unsigned char* data, std::siz
     return true;
 }
 
-// Runs the loop over a whole file in memory, handing each cleanly inflated stream to the scanner.
-// Returns false when memory for a stream's output could not be had; the text of the streams before
-// it has been written.
-template <typename Sink> bool ConvertStreams(const unsigned char* data, std::size_t size, Sink& out) {
-    // Scanned output needs the 15 bytes in front of the stream to read as spaces; the output buffer
-    // carries them, so the scanner can run on it in place.
-    constexpr std::size_t kPad = 15;
-    // One output buffer serves every stream of the file. It grows as the streams need it, up to ten
-    // times the length of the largest, and is never shrunk: fresh memory per stream costs page faults
-    // on every byte inflated into it.
-    InflateBuffer buffer(kPad, ' ');
-    Inflater inflater;
-    // The text of a stream whose inflated bytes are not yet shown to be zlib's, held back until they
-    // are. Most streams (fonts, images) give no text and never need the proof.
-    BufferSink held;
-    return ForEachStream(data, size, [&](const unsigned char* bytes, std::size_t length) {
+// The stream loop's work on one stream, with the state that serves every stream of a file: one
+// output buffer, grown as the streams need it (up to ten times the length of the largest) and never
+// shrunk, since fresh memory per stream costs page faults on every byte inflated into it; the
+// inflater; and the text of a stream held back until its inflated bytes are shown to be zlib's.
+// One converter per thread: several may convert streams of the same file at once.
+class StreamConverter {
+public:
+    // Inflates one stream's data and appends the text of what inflated cleanly to `out`. Returns
+    // false only when memory for the stream's output could not be had.
+    template <typename Sink> bool Convert(const unsigned char* bytes, std::size_t length, Sink& out) {
         if (length > (std::numeric_limits<std::size_t>::max() - kPad) / 10)
             return false;
         const std::size_t limit = length * 10;
         std::size_t produced = 0;
-        InflateResult result = inflater.Inflate(bytes, length, buffer, limit, produced, Proof::Deferred);
+        InflateResult result = m_inflater.Inflate(bytes, length, m_buffer, limit, produced, Proof::Deferred);
         if (result == InflateResult::NoMemory)
             return false;
         if (result != InflateResult::Ok || produced == 0)
             return true;
-        if (!inflater.Unproven()) {
+        if (!m_inflater.Unproven()) {
             scan::ScanState st;
-            scan::ScanRange(buffer.Front(), kPad, kPad + produced, st, out);
+            scan::ScanRange(m_buffer.Front(), kPad, kPad + produced, st, out);
             return true;
         }
-        held.Clear();
+        // Most streams (fonts, images) give no text and never need the proof.
+        m_held.Clear();
         scan::ScanState st;
-        scan::ScanRange(buffer.Front(), kPad, kPad + produced, st, held);
-        if (held.Failed())
+        scan::ScanRange(m_buffer.Front(), kPad, kPad + produced, st, m_held);
+        if (m_held.Failed())
             return false;
-        if (held.Size() == 0)
+        if (m_held.Size() == 0)
             return true;
         bool replaced = false;
-        result = inflater.Prove(bytes, length, buffer, limit, produced, replaced);
+        result = m_inflater.Prove(bytes, length, m_buffer, limit, produced, replaced);
         if (result == InflateResult::NoMemory)
             return false;
         if (replaced) {
-            held.Clear();
+            m_held.Clear();
             if (result == InflateResult::Ok && produced > 0) {
                 scan::ScanState again;
-                scan::ScanRange(buffer.Front(), kPad, kPad + produced, again, held);
+                scan::ScanRange(m_buffer.Front(), kPad, kPad + produced, again, m_held);
             }
-            if (held.Failed())
+            if (m_held.Failed())
                 return false;
         }
-        out.Append(held.Bytes(), held.Size());
+        out.Append(m_held.Bytes(), m_held.Size());
         return true;
+    }
+
+private:
+    // Scanned output needs the 15 bytes in front of the stream to read as spaces; the output buffer
+    // carries them, so the scanner can run on it in place.
+    static constexpr std::size_t kPad = 15;
+    InflateBuffer m_buffer{kPad, ' '};
+    Inflater m_inflater;
+    BufferSink m_held;
+};
+
+// Runs the loop over a whole file in memory, handing each cleanly inflated stream to the scanner.
+// Returns false when memory for a stream's output could not be had, or when `cancel` is set between
+// two streams; the text of the streams before has been written.
+template <typename Sink>
+bool ConvertStreams(const unsigned char* data, std::size_t size, Sink& out,
+                    const std::atomic<bool>* cancel = nullptr) {
+    StreamConverter converter;
+    return ForEachStream(data, size, [&](const unsigned char* bytes, std::size_t length) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
+        return converter.Convert(bytes, length, out);
     });
 }
 

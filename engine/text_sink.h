@@ -41,6 +41,9 @@ public:
         m_data[m_size++] = c;
     }
     void Append(const unsigned char* bytes, std::size_t n) {
+        // Nothing to copy: the buffer may not exist yet.
+        if (n == 0)
+            return;
         if (n > m_capacity - m_size && !Grow(n))
             return;
         std::memcpy(m_data.get() + m_size, bytes, n);
@@ -53,6 +56,7 @@ public:
     }
     const unsigned char* Bytes() const { return reinterpret_cast<const unsigned char*>(m_data.get()); }
     std::size_t Size() const { return m_size; }
+    std::size_t Capacity() const { return m_capacity; }
     bool Failed() const { return m_failed; }
 
 private:

@@ -34,19 +34,21 @@ cmake -S . -B "$libdeflate_build" -G Ninja \
     -DPAGEWRIGHT_INFLATE=libdeflate
 cmake --build "$libdeflate_build" --parallel "$(nproc)"
 
-# The engine and the CLI once more under ThreadSanitizer (without Qt): the parallel runner, its
-# progress reports and the engine shared by its threads.
+# Everything that runs on several threads once more under ThreadSanitizer: the ordered runner, the
+# engine shared by its threads, the command-line tool, and the window's run (batch/, with the other
+# Qt Core parts; the widgets are left out).
 tsan_build=build/test-tsan
 cmake -S . -B "$tsan_build" -G Ninja \
     -DCMAKE_BUILD_TYPE=Debug \
     -DPAGEWRIGHT_SANITIZE_THREAD=ON \
     -DPAGEWRIGHT_WERROR=ON \
-    -DPAGEWRIGHT_BUILD_GUI=OFF
+    -DPAGEWRIGHT_BUILD_GUI=OFF \
+    -DPAGEWRIGHT_BUILD_QT_CORE=ON
 cmake --build "$tsan_build" --parallel "$(nproc)"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/support/tsan_qt.supp}
 ctest --test-dir "$tsan_build" --output-on-failure --parallel "$(nproc)"
 ctest --test-dir "$libdeflate_build" --output-on-failure --parallel "$(nproc)"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"

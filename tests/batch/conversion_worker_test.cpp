@@ -1,6 +1,7 @@
 #include "batch/conversion_worker.h"
 
 #include "batch/job_paths.h"
+#include "batch/row_event_queue.h"
 #include "tests/fakes/fake_job_window.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/qt_printers.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QString>
 
 #include <atomic>
@@ -28,6 +30,11 @@ protected:
         }
     }
     static QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+    // A run on the test's own thread: the window's writes are carried out at once.
+    void Run(FakeJobWindow& window) {
+        RowEventQueue events(window, m_stop);
+        ConvertThreadProc({window.Paths(), window.outputDirectory}, events, m_stop);
+    }
     std::string Text(const char* name) { return ReadBytes(m_dir / "out" / (std::string(name) + ".txt")); }
 
     TempDir m_dir;
@@ -36,16 +43,28 @@ protected:
 };
 
 TEST_F(ConversionWorker, ConvertsEveryRowTopDownAndOpensTheFolderOnce) {
-    ConvertThreadProc(m_window, m_stop);
-    EXPECT_EQ(m_window.statusLog, (QStringList{"0:Converting", "0:Complete", "1:Converting", "1:Complete",
-                                               "2:Converting", "2:Complete"}));
+    // Each row goes "Converting", then "Complete", and its text appears in between; rows below may
+    // show "Converting" before a row above is complete.
+    QStringList wrong;
+    m_window.afterSetCell = [&](int row, int column, const QString& text) {
+        const bool hasText = std::filesystem::exists(
+            ToFileSystemPath(TargetPathFor(m_window.rows[row][kColumnName], m_window.outputDirectory)));
+        if (column == kColumnStatus && (text == "Converting") == hasText)
+            wrong << QString::number(row) + ":" + text;
+    };
+    Run(m_window);
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(' ').toStdString();
+    EXPECT_EQ(m_window.statusLog.filter(":Converting"),
+              (QStringList{"0:Converting", "1:Converting", "2:Converting"}));
+    for (const QString n : {"0", "1", "2"})
+        EXPECT_EQ(m_window.statusLog.filter(QRegularExpression("^" + n + ":")),
+                  (QStringList{n + ":Converting", n + ":Complete"}));
     EXPECT_EQ(Text("one"), "one\r\n");
     EXPECT_EQ(Text("three"), "three\r\n");
     EXPECT_EQ(m_window.selected, (std::set<int>{0, 1, 2})) << "every processed row stays selected";
     EXPECT_EQ(m_window.visibleRequests, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(m_window.openedFolders, QStringList{m_window.outputDirectory});
     EXPECT_EQ(m_window.commandWrites, kRunEnded);
-    EXPECT_EQ(m_window.progressRanges, (std::vector<std::pair<int, int>>{{1, 100}}));
     EXPECT_FALSE(m_stop.load());
 }
 
@@ -53,7 +72,7 @@ TEST_F(ConversionWorker, FailedRowsGiveTheirReasonAndRowsWithoutTextANote) {
     m_window.rows[1][kColumnName] = Q(m_dir / "missing.pdf");
     WriteBytes(m_dir / "scan.pdf", pagewright::pdfgen::MakePdf({"q 100 0 0 100 0 0 cm /Im1 Do Q"}));
     m_window.rows[2][kColumnName] = Q(m_dir / "scan.pdf");
-    ConvertThreadProc(m_window, m_stop);
+    Run(m_window);
     EXPECT_EQ(m_window.rows[0][kColumnStatus], "Complete");
     EXPECT_TRUE(m_window.toolTips[0].isEmpty());
     EXPECT_EQ(m_window.rows[1][kColumnStatus], "Failed");
@@ -67,14 +86,14 @@ TEST_F(ConversionWorker, FailedRowsGiveTheirReasonAndRowsWithoutTextANote) {
 TEST_F(ConversionWorker, RerunClearsAnEarlierFailure) {
     m_window.toolTips[0] = "old reason";
     m_window.rows[0][kColumnStatus] = "Failed";
-    ConvertThreadProc(m_window, m_stop);
+    Run(m_window);
     EXPECT_EQ(m_window.rows[0][kColumnStatus], "Complete");
     EXPECT_TRUE(m_window.toolTips[0].isEmpty());
 }
 
 TEST_F(ConversionWorker, MissingOutputFolderFailsEveryRowWithoutCrashing) {
     m_window.outputDirectory = Q(m_dir / "gone");
-    ConvertThreadProc(m_window, m_stop);
+    Run(m_window);
     for (const auto& row : m_window.rows)
         EXPECT_EQ(row[kColumnStatus], "Failed");
     EXPECT_TRUE(m_window.toolTips[0].contains("cannot create the text file"));
@@ -83,78 +102,33 @@ TEST_F(ConversionWorker, MissingOutputFolderFailsEveryRowWithoutCrashing) {
 }
 
 TEST_F(ConversionWorker, StopDuringARowFinishesItAndLeavesTheRestReady) {
-    for (const int stopAt : {1, 2}) {
+    const std::vector<std::pair<int, QStringList>> cases = {{1, {"Complete", "Complete", "Ready"}},
+                                                            {2, {"Complete", "Complete", "Complete"}}};
+    for (const auto& [stopAt, statuses] : cases) {
         SCOPED_TRACE(stopAt);
         FakeJobWindow window = m_window;
         window.afterSetCell = [&](int row, int column, const QString& text) {
             if (row == stopAt && column == kColumnStatus && text == "Converting")
                 m_stop.store(true);
         };
-        ConvertThreadProc(window, m_stop);
-        EXPECT_EQ(window.rows[stopAt][kColumnStatus], "Complete");
-        if (stopAt == 1) {
-            EXPECT_EQ(window.rows[2][kColumnStatus], "Ready");
-        }
+        Run(window);
+        EXPECT_EQ(window.ColumnTexts(kColumnStatus), statuses);
+        EXPECT_EQ(std::filesystem::exists(m_dir / "out" / "three.txt"), stopAt == 2);
         EXPECT_TRUE(window.openedFolders.isEmpty());
         EXPECT_FALSE(m_stop.load()) << "the request is cleared at the end of a stopped run";
         EXPECT_EQ(window.commandWrites, kRunEnded);
+        std::filesystem::remove_all(m_dir / "out");
+        std::filesystem::create_directory(m_dir / "out");
     }
 }
 
 TEST_F(ConversionWorker, PendingStopRequestConvertsNothingAndIsCleared) {
     m_stop.store(true);
-    ConvertThreadProc(m_window, m_stop);
+    Run(m_window);
     EXPECT_TRUE(m_window.statusLog.isEmpty());
     EXPECT_TRUE(m_window.openedFolders.isEmpty());
     EXPECT_FALSE(m_stop.load());
     EXPECT_EQ(m_window.commandWrites, kRunEnded);
-}
-
-TEST_F(ConversionWorker, RowsAreCountedAgainAfterEachRow) {
-    // A row appearing during the run (the list is otherwise locked) is still converted.
-    m_window.afterSetCell = [&](int row, int column, const QString& text) {
-        if (row == 2 && column == kColumnStatus && text == "Complete" && m_window.rows.size() == 3)
-            m_window.AddRow(m_window.rows[0][kColumnName]);
-    };
-    ConvertThreadProc(m_window, m_stop);
-    EXPECT_EQ(m_window.rows[3][kColumnStatus], "Complete");
-}
-
-TEST_F(ConversionWorker, RowsReadAheadForALaggingWindowKeepTheirOrderAndTheirOwnText) {
-    // While the window has yet to show a row, the worker reads the PDFs of the rows after it. Each
-    // text still appears only once its row shows "Converting", and a row renamed after it was read
-    // gets the text of its new PDF.
-    constexpr int kRows = 40;
-    for (int i = 3; i < kRows; ++i) {
-        const std::string name = "p" + std::to_string(i);
-        WriteBytes(m_dir / (name + ".pdf"), pagewright::pdfgen::MakePdf({"BT (" + name + ") Tj ET Q"}));
-        m_window.AddRow(Q(m_dir / (name + ".pdf")));
-    }
-    WriteBytes(m_dir / "later.pdf", pagewright::pdfgen::MakePdf({"BT (later) Tj ET Q"}));
-    m_window.rows[7][kColumnName] = Q(m_dir / "missing.pdf");
-    m_window.unshownLooks = 10 * kRows;
-    QStringList wrong;
-    m_window.afterSetCell = [&](int row, int column, const QString& text) {
-        if (column != kColumnStatus || text == "Failed")
-            return;
-        if (row == 2 && text == "Converting")
-            m_window.rows[20][kColumnName] = Q(m_dir / "later.pdf");
-        const std::filesystem::path target =
-            ToFileSystemPath(TargetPathFor(m_window.rows[row][kColumnName], m_window.outputDirectory));
-        if ((text == "Converting") == std::filesystem::exists(target))
-            wrong << QString::number(row) + ":" + text;
-    };
-    ConvertThreadProc(m_window, m_stop);
-    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(' ').toStdString();
-    EXPECT_EQ(m_window.rows[7][kColumnStatus], "Failed");
-    EXPECT_EQ(Text("later"), "later\r\n");
-    EXPECT_FALSE(std::filesystem::exists(m_dir / "out" / "p20.txt"));
-    for (int i = 3; i < kRows; ++i) {
-        if (i != 7 && i != 20) {
-            EXPECT_EQ(Text(("p" + std::to_string(i)).c_str()), "p" + std::to_string(i) + "\r\n");
-        }
-    }
-    EXPECT_EQ(m_window.statusLog.size(), 2 * kRows);
 }
 
 TEST(ConversionWorkerEmpty, EmptyListOpensTheFolderAndReturnsToReady) {
@@ -162,7 +136,8 @@ TEST(ConversionWorkerEmpty, EmptyListOpensTheFolderAndReturnsToReady) {
     FakeJobWindow window;
     window.outputDirectory = QString::fromStdString(dir.Path().string());
     std::atomic<bool> stop{false};
-    ConvertThreadProc(window, stop);
+    RowEventQueue events(window, stop);
+    ConvertThreadProc({window.Paths(), window.outputDirectory}, events, stop);
     EXPECT_EQ(window.openedFolders, QStringList{window.outputDirectory});
     EXPECT_EQ(window.commandWrites, kRunEnded);
 }

@@ -230,8 +230,13 @@ TEST_F(JobBatch, RunOnTheWorkerThreadConvertsEveryRow) {
     m_batch.OnConvert();
     EXPECT_EQ(m_window.commandWrites, kRunStarted);
     ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(m_window.statusLog, (QStringList{"0:Converting", "0:Complete", "1:Converting", "1:Complete",
-                                               "2:Converting", "2:Complete"}));
+    // Each row's writes in order, the rows taken from the top down.
+    EXPECT_EQ(m_window.statusLog.filter(":Converting"),
+              (QStringList{"0:Converting", "1:Converting", "2:Converting"}));
+    for (const QString n : {"0", "1", "2"})
+        EXPECT_LT(m_window.statusLog.indexOf(n + ":Converting"), m_window.statusLog.indexOf(n + ":Complete"));
+    EXPECT_EQ(m_window.statusLog.size(), 6);
+    EXPECT_EQ(m_window.progressRanges, (std::vector<std::pair<int, int>>{{1, 100}}));
     EXPECT_EQ(ReadBytes(m_dir / "out" / "two.txt"), "two\r\n");
     EXPECT_EQ(m_window.openedFolders.size(), 1);
     std::vector<CommandWrite> expected = kRunStarted;
@@ -240,18 +245,25 @@ TEST_F(JobBatch, RunOnTheWorkerThreadConvertsEveryRow) {
 }
 
 TEST_F(JobBatch, StopAnsweredDuringTheSecondRow) {
-    // A question closed without an answer stops the run as Yes does.
-    for (const PromptAnswer answer : {PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::Other}) {
-        SCOPED_TRACE(answer == PromptAnswer::Yes ? "Yes" : answer == PromptAnswer::No ? "No" : "no answer");
+    // A question closed without an answer stops the run as Yes does. The rows shown "Converting" by
+    // then are finished, the others keep "Ready".
+    struct Case {
+        PromptAnswer answer;
+        const char* third;
+        int foldersOpened;
+    };
+    for (const Case c : {Case{PromptAnswer::Yes, "Ready", 0}, Case{PromptAnswer::No, "Complete", 1},
+                         Case{PromptAnswer::Other, "Ready", 0}}) {
+        SCOPED_TRACE(c.third + std::to_string(c.foldersOpened));
         m_batch.OnClear();
         m_window.statusLog.clear();
         m_window.openedFolders.clear();
         Add({Pdf("one"), Pdf("two"), Pdf("three")});
         m_window.statusLog.clear();
-        m_prompts.answers = {answer};
+        m_prompts.answers = {c.answer};
         m_window.afterSetCell = [&](int row, int column, const QString& text) {
             if (row == 1 && column == kColumnStatus && text == "Converting")
-                m_batch.OnStop(); // the question is answered while the worker waits
+                m_batch.OnStop(); // the question is answered while the row shows
         };
         m_batch.OnConvert();
         ASSERT_TRUE(RunToEnd());
@@ -259,14 +271,12 @@ TEST_F(JobBatch, StopAnsweredDuringTheSecondRow) {
         EXPECT_EQ(m_prompts.asked.back().text, "Do you want to stop convert?");
         EXPECT_EQ(m_prompts.asked.back().icon, PromptIcon::Question);
         EXPECT_EQ(m_window.rows[1][kColumnStatus], "Complete");
-        if (answer != PromptAnswer::No) {
-            EXPECT_EQ(m_window.rows[2][kColumnStatus], "Ready");
-            EXPECT_TRUE(m_window.openedFolders.isEmpty());
-        } else {
-            EXPECT_EQ(m_window.rows[2][kColumnStatus], "Complete");
-            EXPECT_EQ(m_window.openedFolders.size(), 1);
-        }
+        EXPECT_EQ(m_window.rows[2][kColumnStatus], c.third);
+        EXPECT_EQ(std::filesystem::exists(m_dir / "out" / "three.txt"), c.foldersOpened == 1);
+        EXPECT_EQ(m_window.openedFolders.size(), c.foldersOpened);
         EXPECT_FALSE(m_batch.StopRequested());
+        std::filesystem::remove_all(m_dir / "out");
+        std::filesystem::create_directory(m_dir / "out");
     }
 }
 

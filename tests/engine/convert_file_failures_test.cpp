@@ -1,5 +1,6 @@
 #include "engine/file_io.h"
 #include "engine/pdf_text_extractor.h"
+#include "engine/text_job.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
 #include "tools/pdf_builder.h"
@@ -63,7 +64,6 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
         std::string source; // relative to the case's folder, or a device
         std::string target;
         std::string reason;
-        bool waitsForTurn = false; // the PDF was fine: a caller showing the file's turn saw it come
     };
     const std::vector<Case> cases = {
         {"missing source", {}, "gone.pdf", "out.txt", "cannot open the PDF: No such file or directory"},
@@ -73,16 +73,15 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
         {"link to a device as source", [](const fs::path& d) { return MakeLink(kZeroDevice, d / "z.pdf"); },
          "z.pdf", "out.txt", "the PDF is a device, not a regular file"},
         {"folder as target", [](const fs::path& d) { return fs::create_directory(d / "taken.txt"); },
-         "in.pdf", "taken.txt", "the text file is a folder, not a regular file", true},
+         "in.pdf", "taken.txt", "the text file is a folder, not a regular file"},
         {"link to a device as target",
          [](const fs::path& d) { return MakeLink(kNullDevice, d / "null.txt"); }, "in.pdf", "null.txt",
-         "the text file is a device, not a regular file", true},
+         "the text file is a device, not a regular file"},
         {"missing folder of the target",
          {},
          "in.pdf",
          "no-such-folder/out.txt",
-         "cannot create the text file: No such file or directory",
-         true},
+         "cannot create the text file: No such file or directory"},
         {"NUL byte in the source's name",
          {},
          std::string("in.pdf\0x", 8),
@@ -95,32 +94,25 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
          "the file name holds a NUL byte"},
     };
     for (const Case& c : cases) {
-        for (const bool withTurn : {false, true}) {
-            SCOPED_TRACE(std::string(c.name) + (withTurn ? ", waiting for its turn" : ""));
-            const TempDir dir;
-            WriteBytes(dir / "in.pdf", kPdf);
-            WriteBytes(dir / "out.txt", kEarlier);
-            WriteBytes(dir / "victim", kEarlier);
-            if (c.prepare && !c.prepare(dir.Path())) {
-                std::printf("not tried on this system (no symbolic links): %s\n", c.name);
-                break;
-            }
-            const std::set<std::string> before = Names(dir.Path());
-            const bool device = c.source == kNullDevice || c.source == kZeroDevice;
-            const fs::path source = device ? fs::path(c.source) : dir / c.source;
-            int waits = 0;
-            CPdfTextExtractor::TargetTurn turn;
-            turn.waitForTurn = [&] { ++waits; };
-            m_reason.clear();
-            EXPECT_FALSE(
-                m_engine.ConvertFile(source, dir / c.target, &m_reason, nullptr, withTurn ? &turn : nullptr));
-            EXPECT_EQ(m_reason, c.reason);
-            EXPECT_EQ(waits, withTurn && c.waitsForTurn ? 1 : 0);
-            EXPECT_EQ(ReadBytes(dir / "out.txt"), kEarlier);
-            EXPECT_EQ(ReadBytes(dir / "victim"), kEarlier);
-            EXPECT_EQ(ReadBytes(dir / "in.pdf"), kPdf);
-            EXPECT_EQ(Names(dir.Path()), before);
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        WriteBytes(dir / "in.pdf", kPdf);
+        WriteBytes(dir / "out.txt", kEarlier);
+        WriteBytes(dir / "victim", kEarlier);
+        if (c.prepare && !c.prepare(dir.Path())) {
+            std::printf("not tried on this system (no symbolic links): %s\n", c.name);
+            continue;
         }
+        const std::set<std::string> before = Names(dir.Path());
+        const bool device = c.source == kNullDevice || c.source == kZeroDevice;
+        const fs::path source = device ? fs::path(c.source) : dir / c.source;
+        m_reason.clear();
+        EXPECT_FALSE(m_engine.ConvertFile(source, dir / c.target, &m_reason));
+        EXPECT_EQ(m_reason, c.reason);
+        EXPECT_EQ(ReadBytes(dir / "out.txt"), kEarlier);
+        EXPECT_EQ(ReadBytes(dir / "victim"), kEarlier);
+        EXPECT_EQ(ReadBytes(dir / "in.pdf"), kPdf);
+        EXPECT_EQ(Names(dir.Path()), before);
     }
 }
 
@@ -209,46 +201,51 @@ TEST_F(ConvertFileFailures, ReplacementFileIsInvisibleUntilCommittedAndGoneWhenD
     }
 }
 
-TEST_F(ConvertFileFailures, ATurnHoldsTheTargetBackAndTakesTheTextMadeAhead) {
+TEST_F(ConvertFileFailures, AJobLeavesItsTextFileAloneUntilCommitAndItsPartsGiveTheWholeText) {
+    // A small PDF (its text held in memory) and one large enough to be converted straight into the
+    // replacement file; each made whole and in parts of one stream.
+    std::vector<std::string> pages;
+    for (int p = 0; p < 6; ++p)
+        pages.push_back("BT 0 -12 Td (page " + std::to_string(p) + ") Tj ET Q");
+    const std::string small = pagewright::pdfgen::MakePdf(pages);
+    const std::string large =
+        small + "%" + std::string(pagewright::TextJob::kInMemoryPdfSize, 'x') + "\n" + small;
     const auto source = m_dir / "in.pdf";
     const auto target = m_dir / "out.txt";
-    // A PDF too large to be converted into memory ahead is read at its turn and converted after it.
-    std::string large = pagewright::pdfgen::MakePdf({"BT (large) Tj ET Q"});
-    large += "%" + std::string(CPdfTextExtractor::kHeldPdfSize, 'x') + "\n";
-    for (const auto& [pdf, text] :
-         std::vector<std::pair<std::string, std::string>>{{kPdf, "kept\r\n"}, {large, "large\r\n"}}) {
-        WriteBytes(source, pdf);
-        WriteBytes(target, kEarlier);
-        std::vector<std::string> atTurn;
-        CPdfTextExtractor::TargetTurn turn;
-        turn.waitForTurn = [&] { atTurn.push_back(ReadBytes(target)); };
-        ASSERT_TRUE(m_engine.ConvertFile(source, target, &m_reason, nullptr, &turn)) << m_reason;
-        EXPECT_EQ(atTurn, std::vector<std::string>{kEarlier});
-        EXPECT_EQ(ReadBytes(target), text);
-        CPdfTextExtractor::AheadText ahead;
-        EXPECT_EQ(m_engine.ReadAhead(source, ahead), pdf.size() <= CPdfTextExtractor::kHeldPdfSize);
-        EXPECT_EQ(ahead.text, pdf == kPdf ? text : "");
-    }
-
-    // The text made ahead is the one written, even when the PDF has changed since; a text made
-    // ahead for another PDF is not taken.
-    WriteBytes(source, kPdf);
-    CPdfTextExtractor::AheadText ahead;
-    ASSERT_TRUE(m_engine.ReadAhead(source, ahead));
-    WriteBytes(source, pagewright::pdfgen::MakePdf({"BT (later) Tj ET Q"}));
-    CPdfTextExtractor::TargetTurn turn;
-    turn.ahead = &ahead;
-    ASSERT_TRUE(m_engine.ConvertFile(source, target, &m_reason, nullptr, &turn)) << m_reason;
-    EXPECT_EQ(ReadBytes(target), "kept\r\n");
-    ahead.source = m_dir / "other.pdf";
-    ASSERT_TRUE(m_engine.ConvertFile(source, target, &m_reason, nullptr, &turn)) << m_reason;
-    EXPECT_EQ(ReadBytes(target), "later\r\n");
-
-    // Nothing but a readable regular file is read ahead; its failure is for its turn to report.
-    fs::create_directory(m_dir / "folder.pdf");
-    for (const auto& path : {m_dir / "folder.pdf", m_dir / "gone.pdf"}) {
-        EXPECT_FALSE(m_engine.ReadAhead(path, ahead));
-        EXPECT_TRUE(ahead.text.empty() && ahead.source.empty());
+    for (const std::string* pdf : {&small, &large}) {
+        WriteBytes(source, *pdf);
+        ASSERT_TRUE(m_engine.ConvertFile(source, m_dir / "reference.txt", &m_reason)) << m_reason;
+        const std::string whole = ReadBytes(m_dir / "reference.txt");
+        fs::remove(m_dir / "reference.txt");
+        for (const bool inParts : {false, true}) {
+            SCOPED_TRACE(std::to_string(pdf->size()) + (inParts ? " bytes, in parts" : " bytes, whole"));
+            WriteBytes(target, kEarlier);
+            const std::set<std::string> before = Names(m_dir.Path());
+            for (const bool commit : {false, true}) {
+                pagewright::TextJob job;
+                ASSERT_TRUE(job.Open(source, target)) << job.Reason();
+                if (inParts) {
+                    std::vector<pagewright::PdfPart> parts;
+                    ASSERT_TRUE(job.Split(1, [&](pagewright::PdfPart&& part) { parts.push_back(part); }));
+                    EXPECT_EQ(parts.size(), pdf == &small ? 6u : 12u);
+                    // Converted out of order, appended in order.
+                    std::vector<BufferSink> texts(parts.size());
+                    for (std::size_t k = parts.size(); k-- > 0;)
+                        ASSERT_TRUE(job.ConvertPart(parts[k], texts[k]));
+                    for (const BufferSink& text : texts)
+                        ASSERT_TRUE(job.AppendPart(text));
+                    ASSERT_TRUE(job.EndParts());
+                } else {
+                    ASSERT_TRUE(job.ConvertWhole());
+                }
+                EXPECT_EQ(ReadBytes(target), kEarlier);
+                if (commit) {
+                    ASSERT_TRUE(job.Commit()) << job.Reason();
+                    EXPECT_EQ(ReadBytes(target), whole);
+                }
+            }
+            EXPECT_EQ(Names(m_dir.Path()), before) << "a dropped job leaves nothing behind";
+        }
     }
 }
 
@@ -259,15 +256,11 @@ TEST_F(ConvertFileFailures, APdfWithoutTextSucceedsWithANote) {
         {"BT 0 -9 Td <4869> Tj ET Q", kNoTextFound},
         {"BT ( ) Tj ET Q", kNoTextFound},
         {"BT (kept) Tj ET Q", ""}};
-    const CPdfTextExtractor::TargetTurn turn;
     for (const auto& [content, note] : cases) {
         WriteBytes(m_dir / "in.pdf", pagewright::pdfgen::MakePdf({content}));
-        for (const auto* withTurn : {static_cast<const CPdfTextExtractor::TargetTurn*>(nullptr), &turn}) {
-            m_reason = "untouched";
-            EXPECT_TRUE(
-                m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out.txt", &m_reason, nullptr, withTurn));
-            EXPECT_EQ(m_reason, note) << content;
-        }
+        m_reason = "untouched";
+        EXPECT_TRUE(m_engine.ConvertFile(m_dir / "in.pdf", m_dir / "out.txt", &m_reason));
+        EXPECT_EQ(m_reason, note) << content;
     }
     EXPECT_EQ(ReadBytes(m_dir / "out.txt"), "kept\r\n");
 }

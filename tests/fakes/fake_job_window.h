@@ -41,8 +41,6 @@ public:
     std::vector<int> visibleRequests;
     // Every status written, as "row:text", in order.
     QStringList statusLog;
-    // How many times IsShown answers that the writes do not show yet (a window lagging behind).
-    mutable int unshownLooks = 0;
     // Called after a cell or a status has been written (to act while a row is being converted).
     std::function<void(int row, int column, const QString& text)> afterSetCell;
 
@@ -105,12 +103,6 @@ public:
             visibleRequests.push_back(row);
     }
     void FocusList() override { ++focusCalls; }
-    bool IsShown() const override {
-        if (unshownLooks == 0)
-            return true;
-        --unshownLooks;
-        return false;
-    }
     QString OutputDirectory() const override { return outputDirectory; }
     void EnableCommand(Command command, bool enabled) override {
         commandWrites.push_back({command, enabled});
