@@ -44,6 +44,17 @@ protected:
         return image;
     }
     static QColor PixelAt(QWidget* w, QPoint at) { return w->grab().toImage().pixelColor(at); }
+    // The one-pixel frame of a 50x40 button: `topLeft` along the top and left, `bottomRight` along
+    // the bottom and right, which hold the top-right and bottom-left corners.
+    static void ExpectFrame(QWidget* w, QPalette::ColorRole topLeft, QPalette::ColorRole bottomRight) {
+        const QImage face = w->grab().toImage();
+        for (const QPoint at : {QPoint(0, 0), QPoint(48, 0), QPoint(0, 38)})
+            EXPECT_EQ(face.pixelColor(at).name(), w->palette().color(topLeft).name())
+                << at.x() << "," << at.y();
+        for (const QPoint at : {QPoint(49, 0), QPoint(49, 39), QPoint(0, 39)})
+            EXPECT_EQ(face.pixelColor(at).name(), w->palette().color(bottomRight).name())
+                << at.x() << "," << at.y();
+    }
 };
 
 TEST_F(ImageButton, ColourSlotsStartFromThePaletteAndChangeOnlyWithValidArguments) {
@@ -60,6 +71,11 @@ TEST_F(ImageButton, ColourSlotsStartFromThePaletteAndChangeOnlyWithValidArgument
         EXPECT_EQ(button->ShadeSlotColor(BackNormal, shade), ImageButtonResult::BadValue);
         EXPECT_EQ(button->SlotColor(BackNormal), Rgb(255, 252, 235));
     }
+    // The bounds themselves are shades: blue allows only -235, then red only +235.
+    EXPECT_EQ(button->ShadeSlotColor(BackNormal, -255), ImageButtonResult::Ok);
+    EXPECT_EQ(button->SlotColor(BackNormal), Rgb(20, 17, 0));
+    EXPECT_EQ(button->ShadeSlotColor(BackNormal, 255), ImageButtonResult::Ok);
+    EXPECT_EQ(button->SlotColor(BackNormal), Rgb(255, 252, 235));
     EXPECT_EQ(button->SetSlotColor(6, Rgb(1, 2, 3)), ImageButtonResult::BadSlot);
     EXPECT_EQ(button->ShadeSlotColor(6, 10), ImageButtonResult::BadSlot);
 
@@ -132,12 +148,25 @@ TEST_F(ImageButton, HotPressedAndDisabledStates) {
     EXPECT_TRUE(button->IsHot());
     EXPECT_EQ(button->Look().frame, ButtonFrame::Raised);
     EXPECT_EQ(button->Look().text, TextHot);
+    ExpectFrame(button, QPalette::Light, QPalette::Dark);
     QTest::mousePress(button, Qt::LeftButton, {}, {25, 20});
     EXPECT_EQ(button->Look().frame, ButtonFrame::Sunken);
     EXPECT_EQ(button->Look().contentOffset, QPoint(1, 1));
+    ExpectFrame(button, QPalette::Dark, QPalette::Light);
     QTest::mouseRelease(button, Qt::LeftButton, {}, {25, 20});
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_TRUE(button->hasFocus()) << "a click takes the focus";
+
+    // Pressed, then dragged off with the left button held: no longer hot, and no click.
+    QWindow* window = m_window.windowHandle();
+    const QPoint overButton = button->mapTo(&m_window, QPoint(25, 20));
+    QTest::mousePress(window, Qt::LeftButton, {}, overButton);
+    QTest::mouseMove(window, {200, 150});
+    Settle();
+    EXPECT_FALSE(button->IsHot());
+    EXPECT_EQ(button->Look().frame, ButtonFrame::None);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, {200, 150});
+    EXPECT_EQ(clicks.count(), 1);
 
     // Leaving the hot state: the pointer leaves, the focus goes, the button is disabled.
     MoveTo(&m_window, {200, 150});
@@ -154,8 +183,6 @@ TEST_F(ImageButton, HotPressedAndDisabledStates) {
     button->setEnabled(true);
 
     // A pointer that arrives with the left button held (pressed elsewhere) makes nothing hot.
-    QWindow* window = m_window.windowHandle();
-    const QPoint overButton = button->mapTo(&m_window, QPoint(25, 20));
     MoveTo(&m_window, {200, 150});
     QTest::mousePress(window, Qt::LeftButton, {}, {200, 150});
     QTest::mouseMove(window, overButton);
