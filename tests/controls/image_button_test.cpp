@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QWindow>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -271,9 +273,21 @@ TEST_F(ImageButton, TooltipAndLink) {
     EXPECT_EQ(button->LinkURL(), "");
 }
 
-} // namespace
-
-namespace {
+// Runs `act` on the menu popup that a click on `button` is about to open, inside the popup's own
+// event loop. Whatever `act` does, no popup is left open when it returns: one that is still open
+// fails the test and is closed, where the test would otherwise wait for input that never comes.
+void OnMenuPopup(CImageButton* button, std::function<void(CMenuPopup&)> act) {
+    QTimer::singleShot(0, button, [act = std::move(act)] {
+        if (auto* popup = qobject_cast<CMenuPopup*>(QApplication::activePopupWidget()))
+            act(*popup);
+        else
+            ADD_FAILURE() << "no menu popup is open";
+        if (QWidget* open = QApplication::activePopupWidget()) {
+            ADD_FAILURE() << "the menu popup is still open";
+            open->close();
+        }
+    });
+}
 
 TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
     CImageButton* button = Make();
@@ -286,7 +300,8 @@ TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
     ASSERT_EQ(button->Menu().LoadMenuTemplate(MenuTemplateWriter()
                                                   .Popup(MenuEnd, "&File")
                                                   .Item(0, 101, "&Open")
-                                                  .Item(MenuEnd, 102, "&Quit\tAlt+F4")
+                                                  .Item(0, 102, "&Quit\tAlt+F4")
+                                                  .Item(MenuGrayed | MenuEnd, 103, "&Print")
                                                   .Bytes()),
               1);
     COwnerDrawMenu* file = button->Menu().GetSubMenu(0);
@@ -304,20 +319,25 @@ TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
 
     QSignalSpy commands(button, &CImageButton::MenuCommand);
     bool pressedWhileOpen = false;
+    QPoint shownAt;
     bool openAfterUnknownLetter = false;
+    bool openAfterGreyedItem = false;
     int itemHeight = 0;
-    QTimer::singleShot(0, [&] {
-        auto* popup = qobject_cast<CMenuPopup*>(QApplication::activePopupWidget());
-        ASSERT_NE(popup, nullptr);
+    OnMenuPopup(button, [&](CMenuPopup& popup) {
         pressedWhileOpen = button->State().down;
-        itemHeight = popup->ItemRect(1).height();
-        QTest::keyClick(popup, 'z');
-        openAfterUnknownLetter = popup->isVisible();
-        QTest::keyClick(popup, 'q');
+        shownAt = popup.windowHandle()->framePosition();
+        itemHeight = popup.ItemRect(1).height();
+        QTest::keyClick(&popup, 'z');
+        openAfterUnknownLetter = popup.isVisible();
+        QTest::keyClick(&popup, 'p');
+        openAfterGreyedItem = popup.isVisible();
+        QTest::keyClick(&popup, 'q');
     });
     QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
     EXPECT_TRUE(pressedWhileOpen) << "the button looks pressed while its menu is open";
+    EXPECT_EQ(shownAt, m_window.mapToGlobal(QPoint(10, 50))) << "at the button's bottom-left corner";
     EXPECT_TRUE(openAfterUnknownLetter);
+    EXPECT_TRUE(openAfterGreyedItem) << "a greyed item is not carried out";
     EXPECT_EQ(itemHeight, ours.itemHeight) << "the popup asked the button to measure";
     EXPECT_FALSE(button->State().down);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -328,7 +348,7 @@ TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
     EXPECT_EQ(m_shell.openedAddresses.size(), 1) << "with a menu a click opens no link";
 
     // Escape closes the menu without a command.
-    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape); });
+    OnMenuPopup(button, [](CMenuPopup& popup) { QTest::keyClick(&popup, Qt::Key_Escape); });
     QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
     Settle();
     EXPECT_EQ(commands.count(), 1);
