@@ -643,6 +643,8 @@ bool COwnerDrawMenu::AddImage(MenuImageList& list, const QImage& image) const {
     const QImage masked = m_imagesAreIcons ? image.convertToFormat(QImage::Format_ARGB32)
                                            : ApplyTransparentColor(image, MaskColor());
     const QSize size = list.imageSize;
+    // Never no image: one narrower than the size is one image, and the copies below are made from
+    // the first image added.
     const int count = std::max(1, masked.width() / size.width());
     const size_t first = list.images.size();
     for (int i = 0; i < count; ++i) {

@@ -173,8 +173,9 @@ public:
     // second (if any) for a checked and selected one. Shared with the popups a template loads.
     void SetCheckMarkImages(std::shared_ptr<MenuImageList> images);
     // Adds `image` to `list`, split into images of the list's size (this menu's, for a new list),
-    // without its transparent colour. In the flat look with three-dimensional images its first image's
-    // lighter and shadow copies follow. False for a null image.
+    // without its transparent colour; an image narrower than that size is one image, transparent
+    // beyond its width. In the flat look with three-dimensional images its first image's lighter and
+    // shadow copies follow. False for a null image.
     bool AddImage(MenuImageList& list, const QImage& image) const;
     // Copies image `index` of `list` into the shared list under the command (with the copies of the
     // three-dimensional flat look), in place of the command's images when it has some. Its index

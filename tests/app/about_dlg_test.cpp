@@ -1,5 +1,6 @@
 #include "app/about_dlg.h"
 
+#include "controls/drawing/dialog_units.h"
 #include "controls/link_label.h"
 #include "controls/link_opener.h"
 #include "tests/app/dialog_fixture.h"
@@ -22,6 +23,10 @@ TEST(AboutDlg, ShowsIconNameVersionNoticeAndTheWholeHomePageLink) {
     CAboutDlg about(services.links);
     about.show();
     EXPECT_EQ(about.windowTitle(), "Pagewright");
+    // 204 x 59 dialog units of its own font, and not resizable.
+    EXPECT_EQ(about.size(), DialogUnitsToPixels(QRect(0, 0, 204, 59), DialogBaseUnits(about.font())).size());
+    EXPECT_EQ(about.size(), about.minimumSize());
+    EXPECT_EQ(about.size(), about.maximumSize());
     EXPECT_EQ(about.VersionLabel()->text(), "Pagewright Version 1.10");
     EXPECT_FALSE(about.IconLabel()->pixmap().isNull());
     // Every text is shown whole inside the box.

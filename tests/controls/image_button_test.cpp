@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QWindow>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -44,6 +46,17 @@ protected:
         return image;
     }
     static QColor PixelAt(QWidget* w, QPoint at) { return w->grab().toImage().pixelColor(at); }
+    // The one-pixel frame of a 50x40 button: `topLeft` along the top and left, `bottomRight` along
+    // the bottom and right, which hold the top-right and bottom-left corners.
+    static void ExpectFrame(QWidget* w, QPalette::ColorRole topLeft, QPalette::ColorRole bottomRight) {
+        const QImage face = w->grab().toImage();
+        for (const QPoint at : {QPoint(0, 0), QPoint(48, 0), QPoint(0, 38)})
+            EXPECT_EQ(face.pixelColor(at).name(), w->palette().color(topLeft).name())
+                << at.x() << "," << at.y();
+        for (const QPoint at : {QPoint(49, 0), QPoint(49, 39), QPoint(0, 39)})
+            EXPECT_EQ(face.pixelColor(at).name(), w->palette().color(bottomRight).name())
+                << at.x() << "," << at.y();
+    }
 };
 
 TEST_F(ImageButton, ColourSlotsStartFromThePaletteAndChangeOnlyWithValidArguments) {
@@ -60,6 +73,11 @@ TEST_F(ImageButton, ColourSlotsStartFromThePaletteAndChangeOnlyWithValidArgument
         EXPECT_EQ(button->ShadeSlotColor(BackNormal, shade), ImageButtonResult::BadValue);
         EXPECT_EQ(button->SlotColor(BackNormal), Rgb(255, 252, 235));
     }
+    // The bounds themselves are shades: blue allows only -235, then red only +235.
+    EXPECT_EQ(button->ShadeSlotColor(BackNormal, -255), ImageButtonResult::Ok);
+    EXPECT_EQ(button->SlotColor(BackNormal), Rgb(20, 17, 0));
+    EXPECT_EQ(button->ShadeSlotColor(BackNormal, 255), ImageButtonResult::Ok);
+    EXPECT_EQ(button->SlotColor(BackNormal), Rgb(255, 252, 235));
     EXPECT_EQ(button->SetSlotColor(6, Rgb(1, 2, 3)), ImageButtonResult::BadSlot);
     EXPECT_EQ(button->ShadeSlotColor(6, 10), ImageButtonResult::BadSlot);
 
@@ -132,12 +150,25 @@ TEST_F(ImageButton, HotPressedAndDisabledStates) {
     EXPECT_TRUE(button->IsHot());
     EXPECT_EQ(button->Look().frame, ButtonFrame::Raised);
     EXPECT_EQ(button->Look().text, TextHot);
+    ExpectFrame(button, QPalette::Light, QPalette::Dark);
     QTest::mousePress(button, Qt::LeftButton, {}, {25, 20});
     EXPECT_EQ(button->Look().frame, ButtonFrame::Sunken);
     EXPECT_EQ(button->Look().contentOffset, QPoint(1, 1));
+    ExpectFrame(button, QPalette::Dark, QPalette::Light);
     QTest::mouseRelease(button, Qt::LeftButton, {}, {25, 20});
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_TRUE(button->hasFocus()) << "a click takes the focus";
+
+    // Pressed, then dragged off with the left button held: no longer hot, and no click.
+    QWindow* window = m_window.windowHandle();
+    const QPoint overButton = button->mapTo(&m_window, QPoint(25, 20));
+    QTest::mousePress(window, Qt::LeftButton, {}, overButton);
+    QTest::mouseMove(window, {200, 150});
+    Settle();
+    EXPECT_FALSE(button->IsHot());
+    EXPECT_EQ(button->Look().frame, ButtonFrame::None);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, {200, 150});
+    EXPECT_EQ(clicks.count(), 1);
 
     // Leaving the hot state: the pointer leaves, the focus goes, the button is disabled.
     MoveTo(&m_window, {200, 150});
@@ -154,8 +185,6 @@ TEST_F(ImageButton, HotPressedAndDisabledStates) {
     button->setEnabled(true);
 
     // A pointer that arrives with the left button held (pressed elsewhere) makes nothing hot.
-    QWindow* window = m_window.windowHandle();
-    const QPoint overButton = button->mapTo(&m_window, QPoint(25, 20));
     MoveTo(&m_window, {200, 150});
     QTest::mousePress(window, Qt::LeftButton, {}, {200, 150});
     QTest::mouseMove(window, overButton);
@@ -244,9 +273,21 @@ TEST_F(ImageButton, TooltipAndLink) {
     EXPECT_EQ(button->LinkURL(), "");
 }
 
-} // namespace
-
-namespace {
+// Runs `act` on the menu popup that a click on `button` is about to open, inside the popup's own
+// event loop. Whatever `act` does, no popup is left open when it returns: one that is still open
+// fails the test and is closed, where the test would otherwise wait for input that never comes.
+void OnMenuPopup(CImageButton* button, std::function<void(CMenuPopup&)> act) {
+    QTimer::singleShot(0, button, [act = std::move(act)] {
+        if (auto* popup = qobject_cast<CMenuPopup*>(QApplication::activePopupWidget()))
+            act(*popup);
+        else
+            ADD_FAILURE() << "no menu popup is open";
+        if (QWidget* open = QApplication::activePopupWidget()) {
+            ADD_FAILURE() << "the menu popup is still open";
+            open->close();
+        }
+    });
+}
 
 TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
     CImageButton* button = Make();
@@ -259,7 +300,8 @@ TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
     ASSERT_EQ(button->Menu().LoadMenuTemplate(MenuTemplateWriter()
                                                   .Popup(MenuEnd, "&File")
                                                   .Item(0, 101, "&Open")
-                                                  .Item(MenuEnd, 102, "&Quit\tAlt+F4")
+                                                  .Item(0, 102, "&Quit\tAlt+F4")
+                                                  .Item(MenuGrayed | MenuEnd, 103, "&Print")
                                                   .Bytes()),
               1);
     COwnerDrawMenu* file = button->Menu().GetSubMenu(0);
@@ -277,20 +319,25 @@ TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
 
     QSignalSpy commands(button, &CImageButton::MenuCommand);
     bool pressedWhileOpen = false;
+    QPoint shownAt;
     bool openAfterUnknownLetter = false;
+    bool openAfterGreyedItem = false;
     int itemHeight = 0;
-    QTimer::singleShot(0, [&] {
-        auto* popup = qobject_cast<CMenuPopup*>(QApplication::activePopupWidget());
-        ASSERT_NE(popup, nullptr);
+    OnMenuPopup(button, [&](CMenuPopup& popup) {
         pressedWhileOpen = button->State().down;
-        itemHeight = popup->ItemRect(1).height();
-        QTest::keyClick(popup, 'z');
-        openAfterUnknownLetter = popup->isVisible();
-        QTest::keyClick(popup, 'q');
+        shownAt = popup.windowHandle()->framePosition();
+        itemHeight = popup.ItemRect(1).height();
+        QTest::keyClick(&popup, 'z');
+        openAfterUnknownLetter = popup.isVisible();
+        QTest::keyClick(&popup, 'p');
+        openAfterGreyedItem = popup.isVisible();
+        QTest::keyClick(&popup, 'q');
     });
     QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
     EXPECT_TRUE(pressedWhileOpen) << "the button looks pressed while its menu is open";
+    EXPECT_EQ(shownAt, m_window.mapToGlobal(QPoint(10, 50))) << "at the button's bottom-left corner";
     EXPECT_TRUE(openAfterUnknownLetter);
+    EXPECT_TRUE(openAfterGreyedItem) << "a greyed item is not carried out";
     EXPECT_EQ(itemHeight, ours.itemHeight) << "the popup asked the button to measure";
     EXPECT_FALSE(button->State().down);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -301,7 +348,7 @@ TEST_F(ImageButton, AClickOpensTheEmbeddedMenuOnlyOnceItHasOne) {
     EXPECT_EQ(m_shell.openedAddresses.size(), 1) << "with a menu a click opens no link";
 
     // Escape closes the menu without a command.
-    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape); });
+    OnMenuPopup(button, [](CMenuPopup& popup) { QTest::keyClick(&popup, Qt::Key_Escape); });
     QTest::mouseClick(button, Qt::LeftButton, {}, {25, 20});
     Settle();
     EXPECT_EQ(commands.count(), 1);

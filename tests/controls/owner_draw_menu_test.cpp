@@ -8,7 +8,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include <functional>
 #include <vector>
 
 namespace {
@@ -131,11 +130,11 @@ TEST_F(OwnerDrawMenu, MnemonicsExecuteTheFirstItemWithTheAmpersandAndLetter) {
     EXPECT_EQ(popup->Items()[3]->m_commandId, 4u);
 }
 
-// Draws one item of `menu` into an image of the item's measured size on the button face.
-QImage Rendered(COwnerDrawMenu& menu, COwnerDrawMenuItem* item, unsigned state, int width = 0) {
+// Draws one item of `menu` into an image of the item's measured size, filled with magenta first.
+QImage Rendered(COwnerDrawMenu& menu, COwnerDrawMenuItem* item, unsigned state) {
     MeasureItemRecord measure{&menu, item};
     menu.MeasureItem(measure);
-    QImage image(std::max(width, measure.itemWidth), measure.itemHeight, QImage::Format_RGB32);
+    QImage image(measure.itemWidth, measure.itemHeight, QImage::Format_RGB32);
     image.fill(Qt::magenta);
     QPainter painter(&image);
     menu.DrawItem({&painter, image.rect(), state, item});
@@ -158,7 +157,6 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
     COwnerDrawMenuItem* radio = menu.Items()[2].get();
     COwnerDrawMenuItem* open = menu.Items()[3].get();
     const MenuColors colors = COwnerDrawMenu::SystemColors();
-    const QSize image = menu.ImageSize();
 
     // A classic separator with a 15-pixel image is as tall as the larger of 9 and half the menu height.
     MeasureItemRecord measured{&menu, separator};
@@ -166,67 +164,91 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
     EXPECT_EQ(measured.itemHeight, std::max(9, MenuLineHeight(QFontMetrics(COwnerDrawMenu::MenuFont())) / 2));
     EXPECT_EQ(measured.itemWidth, 0);
 
+    // Each item is drawn into (3, 5, 150, 21) of a magenta image, as a popup places its items: images
+    // of 16 x 15; in the flat look with three-dimensional images an image band 16 + 7 wide.
+    const QRect item(3, 5, 150, 21);
     using Pixels = std::vector<std::pair<QPoint, ColorRef>>;
+    Pixels tick;
+    // The tick's strokes, 3 pixels high, from (8, 12): 4 right of and 4 below the check box, which
+    // stands one pixel in from the item's left edge, centred: (4, 8) to (19, 22).
+    for (const QRect& stroke :
+         {QRect(8, 14, 1, 3), QRect(9, 15, 1, 3), QRect(10, 16, 1, 3), QRect(11, 15, 1, 3),
+          QRect(12, 14, 1, 3), QRect(13, 13, 1, 3), QRect(14, 12, 1, 3)})
+        for (int y = stroke.top(); y <= stroke.bottom(); ++y)
+            tick.emplace_back(QPoint(stroke.left(), y), colors.menuText);
     const struct {
         const char* name;
         bool flat;
         COwnerDrawMenuItem* item;
         unsigned state;
-        std::function<Pixels(const QRect&)> expected;
+        Pixels expected;
         ColorRef text; // some text pixel shows it
     } cases[] = {
         {"classic, checked: the tick in a sunken box", false, toolbar, ItemChecked,
-         [&](const QRect& r) {
-             const ClassicItemLayout l = LayOutClassicItem(r, image);
-             Pixels p;
-             for (const QRect& stroke : TickStrokes(l.tickOrigin))
-                 for (int y = stroke.top(); y <= stroke.bottom(); ++y)
-                     p.emplace_back(QPoint(stroke.left(), y), colors.menuText);
-             p.emplace_back(l.tickOrigin + QPoint(0, 1), LightenColor(colors.menu, 0.6));
-             p.emplace_back(l.tickOrigin + QPoint(6, 3), LightenColor(colors.menu, 0.6));
-             p.emplace_back(l.checkBox.topLeft(), colors.shadow);
-             p.emplace_back(l.checkBox.bottomRight(), colors.light);
+         [&] {
+             Pixels p = tick;
+             p.insert(p.end(), {{QPoint(8, 13), LightenColor(colors.menu, 0.6)},
+                                {QPoint(14, 15), LightenColor(colors.menu, 0.6)},
+                                {QPoint(4, 8), colors.shadow},
+                                {QPoint(19, 22), colors.light}});
              return p;
-         },
+         }(),
          colors.menuText},
-        {"classic, selected: the whole item highlighted", false, open, ItemSelected,
-         [&](const QRect& r) {
-             return Pixels{{QPoint(1, 1), colors.highlight}, {r.bottomRight(), colors.highlight}};
-         },
+        {"classic, selected: the whole item highlighted",
+         false,
+         open,
+         ItemSelected,
+         {{QPoint(4, 6), colors.highlight}, {QPoint(152, 25), colors.highlight}},
          colors.highlightText},
-        {"classic, disabled: engraved text", false, open, ItemGrayed,
-         [&](const QRect&) {
-             return Pixels{{QPoint(1, 1), colors.menu}};
-         },
+        {"classic, disabled: engraved text",
+         false,
+         open,
+         ItemGrayed,
+         {{QPoint(4, 6), colors.menu}},
          colors.grayText},
-        {"flat, selected radio item: the dot in a framed square", true, radio, ItemSelected | ItemChecked,
-         [&](const QRect& r) {
-             const FlatItemLayout l = LayOutFlatItem(r, image, 7);
-             return Pixels{{DotRect(l.markOrigin).center(), colors.menuText},
-                           {l.checkSquare.topLeft(), colors.highlight},
-                           {QPoint(0, r.height() / 2), colors.highlight},
-                           {QPoint(r.right() - 1, 1), LightenColor(colors.highlight, 0.85)}};
-         },
+        // The square 16 x 16 centred in the band, (6, 7); the dot in (11, 11, 6, 6), 5 right of and 4
+        // below its corner, with the square's fill just beyond it on each side.
+        {"flat, selected radio item: the dot in a framed square",
+         true,
+         radio,
+         ItemSelected | ItemChecked,
+         {{QPoint(13, 13), colors.menuText},
+          {QPoint(13, 10), LightenColor(colors.highlight, 0.85)},
+          {QPoint(13, 17), LightenColor(colors.highlight, 0.85)},
+          {QPoint(10, 13), LightenColor(colors.highlight, 0.85)},
+          {QPoint(17, 13), LightenColor(colors.highlight, 0.85)},
+          {QPoint(6, 7), colors.highlight},
+          {QPoint(3, 15), colors.highlight},
+          {QPoint(151, 6), LightenColor(colors.highlight, 0.85)}},
          colors.menuText},
-        {"flat, disabled: drawn off-screen on the band and the window colour", true, open, ItemGrayed,
-         [&](const QRect& r) {
-             return Pixels{{QPoint(1, 1), LightenColor(colors.face, 0.25)},
-                           {QPoint(r.right(), 1), colors.window}};
-         },
+        {"flat, disabled under the pointer: unselected, drawn off-screen on the band and the window colour",
+         true,
+         open,
+         ItemSelected | ItemGrayed,
+         {{QPoint(4, 6), LightenColor(colors.face, 0.25)}, {QPoint(152, 6), colors.window}},
          LightenColor(colors.grayText, 0.4)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         COwnerDrawMenu::Switches().flatElsewhere = c.flat;
-        const QImage drawn = Rendered(menu, c.item, c.state);
-        for (const auto& [at, color] : c.expected(drawn.rect()))
+        QImage drawn(160, 30, QImage::Format_RGB32);
+        drawn.fill(Qt::magenta);
+        {
+            QPainter painter(&drawn);
+            menu.DrawItem({&painter, item, c.state, c.item});
+        }
+        for (const auto& [at, color] : c.expected)
             EXPECT_EQ(At(drawn, at), color) << at.x() << "," << at.y();
         bool textShown = false;
+        int outside = 0;
         for (int y = 0; y < drawn.height(); ++y)
-            for (int x = 0; x < drawn.width(); ++x)
+            for (int x = 0; x < drawn.width(); ++x) {
                 textShown = textShown || At(drawn, {x, y}) == c.text;
+                outside += !item.contains(x, y) && drawn.pixelColor(x, y) != QColor(Qt::magenta);
+            }
         EXPECT_TRUE(textShown);
-        EXPECT_FALSE(drawn.pixelColor(0, 0) == QColor(Qt::magenta)) << "the whole item is painted";
+        EXPECT_EQ(outside, 0) << "drawn outside the item";
+        EXPECT_NE(drawn.pixelColor(3, 5), QColor(Qt::magenta)) << "the whole item is painted";
     }
     COwnerDrawMenu::Switches().flatElsewhere = false;
 
@@ -297,6 +319,16 @@ TEST_F(OwnerDrawMenu, SharedImagesByCommand) {
     ASSERT_TRUE(menu.AppendItem("&Red", 0, 600));
     EXPECT_EQ(menu.Items()[2]->m_imageOffset, -1);
     EXPECT_EQ(menu.AddToSharedImages(blue, 5, 603), -1);
+
+    // An image narrower than the menu's image size is one image, transparent beyond its own width.
+    MenuImageList narrow;
+    QImage red(10, 15, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(menu.AddImage(narrow, red));
+    ASSERT_EQ(narrow.images.size(), 1u);
+    EXPECT_EQ(narrow.images[0].size(), QSize(16, 15));
+    EXPECT_EQ(narrow.images[0].pixelColor(9, 7), QColor(Qt::red));
+    EXPECT_EQ(narrow.images[0].pixelColor(10, 7).alpha(), 0);
 }
 
 } // namespace

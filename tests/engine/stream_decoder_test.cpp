@@ -75,16 +75,24 @@ TEST_F(StreamDecoder, StreamsThatDoNotInflateCleanlyYieldNothing) {
     truncated.resize(truncated.size() - 6);
     std::string badChecksum = Deflate(kContent);
     badChecksum.back() = static_cast<char>(badChecksum.back() ^ 0x5A);
+    // Data whose Adler-32 ends in a line feed, written right before `endstream`: that byte is taken
+    // for the line end, and the stream is one byte short of its trailer. The byte is still there in
+    // the file, just past the data.
+    const std::string trailerEndsInLf = Deflate("BT (trailer byte taken) Tj ET Q");
+    ASSERT_EQ(trailerEndsInLf.back(), '\n');
+    EXPECT_EQ(Visible(Convert(StreamObject(1, trailerEndsInLf))), Visible("trailer byte taken\r\n"))
+        << "framed by CR LF, the whole trailer is there";
 
     // Each bad stream is followed by a good one: the loop goes on after a failure.
-    for (const auto& [what, data] : std::vector<std::pair<std::string, std::string>>{
-             {"uncompressed text", kContent},
-             {"truncated", truncated},
-             {"bad checksum", badChecksum},
-             {"raw deflate without zlib header", Deflate(kContent).substr(2)},
-             {"empty", ""}}) {
+    for (const auto& [what, stream] : std::vector<std::pair<std::string, std::string>>{
+             {"uncompressed text", StreamObject(1, kContent)},
+             {"truncated", StreamObject(1, truncated)},
+             {"bad checksum", StreamObject(1, badChecksum)},
+             {"raw deflate without zlib header", StreamObject(1, Deflate(kContent).substr(2))},
+             {"empty", StreamObject(1, "")},
+             {"last trailer byte taken for the line end", StreamObject(1, trailerEndsInLf, "\r\n", "")}}) {
         SCOPED_TRACE(what);
-        EXPECT_EQ(Visible(Convert(StreamObject(1, data) + good)), Visible(kText));
+        EXPECT_EQ(Visible(Convert(stream + good)), Visible(kText));
     }
 }
 

@@ -24,6 +24,7 @@ TEST(OsBrowserLauncher, EachBrowserOfTheVariableGetsTheAddressAsOneArgument) {
         {"firefox", {{"firefox", address}}},
         {"firefox --new-tab:chromium %s", {{"firefox", "--new-tab", address}, {"chromium", address}}},
         {"\"/opt/my browser/run\" --url=%s", {{"/opt/my browser/run", "--url=" + address}}},
+        {"/opt/%s/browser", {{"/opt/%s/browser", address}}}, // only arguments take the address
         {"::", {}},
         {"", {}},
     };
