@@ -4,11 +4,14 @@
 #include "controls/link_opener.h"
 #include "platform/folder_opener.h"
 #include "platform/platform_services.h"
+#include "settings/encoder_settings.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QPersistentModelIndex>
+
+#include <optional>
 
 class CImageButton;
 class CJobBatch;
@@ -63,7 +66,8 @@ public:
     void OnBrowse();
     void OnOpenOutputDir();
     void OnAbout();
-    // The hidden Settings button: the encoder settings dialog, modal.
+    // The hidden Settings button: the encoder settings dialog, modal. Positions that could not be
+    // stored are said so and kept for this run: the dialog opens on them again.
     void OnSettings();
     // Quit button and Enter: asks, then closes.
     void OnOK();
@@ -133,4 +137,5 @@ private:
     QPersistentModelIndex m_scrollTo; // the row to scroll to at the next paced frame
     std::atomic<std::uint64_t> m_namesVersion{0};
     bool m_closePending = false;
+    std::optional<EncoderPositions> m_unsavedEncoderPositions;
 };

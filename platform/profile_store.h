@@ -10,7 +10,7 @@ inline constexpr qsizetype kProfileValueMaxLength = 259;
 
 // The outcome of a write. When the value was not written, `reason` says why in a few words, for a
 // message that names the file ("the file is read-only").
-struct ProfileWriteResult {
+struct [[nodiscard]] ProfileWriteResult {
     bool written = false;
     QString reason;
 
