@@ -354,8 +354,21 @@ void CConverterDlg::OnAbout() {
 }
 
 void CConverterDlg::OnSettings() {
-    CEncoderSettingsDlg settings(m_services.profile, this);
-    settings.exec();
+    CEncoderSettingsDlg settings(m_services.profile, this, m_unsavedEncoderPositions);
+    if (settings.exec() != QDialog::Accepted)
+        return;
+    const ProfileWriteResult& stored = settings.StoreResult();
+    if (stored) {
+        m_unsavedEncoderPositions.reset();
+        return;
+    }
+    // Kept for this run, so that the dialog opens on them again.
+    m_unsavedEncoderPositions = settings.Positions();
+    m_services.prompts.ShowMessage(
+        QStringLiteral("The encoder settings could not be saved in the settings file %1: %2.\n\n"
+                       "Pagewright keeps them until it closes.")
+            .arg(QDir::toNativeSeparators(m_services.profile.FilePath()), stored.reason),
+        QCoreApplication::applicationName(), PromptIcon::Exclamation);
 }
 
 bool CConverterDlg::ConfirmQuit() {

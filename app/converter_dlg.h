@@ -4,9 +4,12 @@
 #include "controls/link_opener.h"
 #include "platform/folder_opener.h"
 #include "platform/platform_services.h"
+#include "settings/encoder_settings.h"
 
 #include <QDialog>
 #include <QHash>
+
+#include <optional>
 
 class CImageButton;
 class CJobBatch;
@@ -60,7 +63,8 @@ public:
     void OnBrowse();
     void OnOpenOutputDir();
     void OnAbout();
-    // The hidden Settings button: the encoder settings dialog, modal.
+    // The hidden Settings button: the encoder settings dialog, modal. Positions that could not be
+    // stored are said so and kept for this run: the dialog opens on them again.
     void OnSettings();
     // Quit button and Enter: asks, then closes.
     void OnOK();
@@ -118,4 +122,5 @@ private:
     QLabel* m_closingNote = nullptr;
     CJobBatch* m_batch = nullptr;
     bool m_closePending = false;
+    std::optional<EncoderPositions> m_unsavedEncoderPositions;
 };

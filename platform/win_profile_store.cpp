@@ -29,6 +29,29 @@ QString CWinProfileStore::ReadString(const QString& section, const QString& key,
     return QString::fromWCharArray(buffer, static_cast<qsizetype>(length));
 }
 
-bool CWinProfileStore::WriteString(const QString& section, const QString& key, const QString& value) {
-    return WritePrivateProfileStringW(Wide(section), Wide(key), Wide(value), kFileName) != FALSE;
+ProfileWriteResult CWinProfileStore::WriteString(const QString& section, const QString& key,
+                                                 const QString& value) {
+    if (WritePrivateProfileStringW(Wide(section), Wide(key), Wide(value), kFileName) != FALSE)
+        return ProfileWriteResult::Written();
+    const DWORD error = GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    QString reason = length ? QString::fromWCharArray(text, static_cast<qsizetype>(length)).trimmed()
+                            : QStringLiteral("error %1").arg(error);
+    LocalFree(text);
+    // The system's texts end with a full stop; the message that quotes the reason adds its own.
+    if (reason.endsWith(u'.'))
+        reason.chop(1);
+    return ProfileWriteResult::Failed(reason);
+}
+
+QString CWinProfileStore::FilePath() const {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return QString::fromWCharArray(kFileName);
+    return QString::fromWCharArray(folder, static_cast<qsizetype>(length)) + u'\\' +
+           QString::fromWCharArray(kFileName);
 }

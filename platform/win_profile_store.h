@@ -8,5 +8,7 @@ class CWinProfileStore : public IProfileStore {
 public:
     QString ReadString(const QString& section, const QString& key,
                        const QString& defaultValue) const override;
-    bool WriteString(const QString& section, const QString& key, const QString& value) override;
+    ProfileWriteResult WriteString(const QString& section, const QString& key, const QString& value) override;
+    // The file in the Windows directory.
+    QString FilePath() const override;
 };

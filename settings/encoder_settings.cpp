@@ -43,8 +43,14 @@ EncoderPositions LoadEncoderPositions(const IProfileStore& store) {
     return positions;
 }
 
-void StoreEncoderPositions(IProfileStore& store, const EncoderPositions& positions) {
-    for (int i = 0; i < kEncoderListCount; ++i)
-        store.WriteString(kSettingsSection, kEncoderLists[i].key,
-                          QString::fromStdString(std::to_string(positions[i])));
+ProfileWriteResult StoreEncoderPositions(IProfileStore& store, const EncoderPositions& positions) {
+    for (int i = 0; i < kEncoderListCount; ++i) {
+        ProfileWriteResult stored = store.WriteString(kSettingsSection, kEncoderLists[i].key,
+                                                      QString::fromStdString(std::to_string(positions[i])));
+        // The keys share one file: what stopped this write would stop the rest, each after its own
+        // wait for a lock held elsewhere.
+        if (!stored)
+            return stored;
+    }
+    return ProfileWriteResult::Written();
 }

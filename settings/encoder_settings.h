@@ -64,6 +64,6 @@ int PositionFromText(const QString& text);
 // The eight stored positions, in key order; a missing key reads as "1".
 EncoderPositions LoadEncoderPositions(const IProfileStore& store);
 
-// Writes all eight keys, in key order, as signed decimal text ("-1" for no selection). A failed write
-// is not reported.
-void StoreEncoderPositions(IProfileStore& store, const EncoderPositions& positions);
+// Writes all eight keys, in key order, as signed decimal text ("-1" for no selection). Stops at the
+// first write that fails and returns its failure; the keys before it stay written.
+ProfileWriteResult StoreEncoderPositions(IProfileStore& store, const EncoderPositions& positions);

@@ -4,6 +4,7 @@
 #include "settings/settings_keys.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace {
 
@@ -30,9 +31,10 @@ QString LoadOutputDirectory(IProfileStore& store, IDirectories& directories, con
     if (EnsureOutputDirectory(directories, stored))
         return stored;
 
-    // The fallback may exist already or be impossible to make; it is stored either way.
+    // The fallback may exist already or be impossible to make; it is stored either way. A failed
+    // write costs nothing: the next start falls back the same way.
     directories.CreateDirectory(defaults.fallback);
-    store.WriteString(kSettingsSection, kOutPathKey, defaults.fallback);
+    (void)store.WriteString(kSettingsSection, kOutPathKey, defaults.fallback);
     Show(showInBox, defaults.fallback);
     return defaults.fallback;
 }
@@ -57,6 +59,10 @@ std::optional<QString> OnBrowse(IPrompts& prompts, IProfileStore& store, const S
         return std::nullopt;
     }
     Show(showInBox, folder);
-    store.WriteString(kSettingsSection, kOutPathKey, folder);
+    if (const ProfileWriteResult stored = store.WriteString(kSettingsSection, kOutPathKey, folder); !stored)
+        prompts.ShowMessage(QStringLiteral("The output directory could not be saved in the settings file "
+                                           "%1: %2.\n\nPagewright uses %3 until it closes.")
+                                .arg(QDir::toNativeSeparators(store.FilePath()), stored.reason, folder),
+                            QCoreApplication::applicationName(), PromptIcon::Exclamation);
     return folder;
 }

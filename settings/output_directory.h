@@ -11,7 +11,7 @@
 
 // The two flows that set the output directory: loading it at start-up and choosing a new one. Both
 // show their result through `showInBox`, which puts the text into the window's output-directory
-// box; an empty function shows nothing. Neither reports a failure: the settings store stays quiet.
+// box; an empty function shows nothing.
 
 using ShowInBox = std::function<void(const QString&)>;
 
@@ -39,6 +39,7 @@ bool EnsureOutputDirectory(IDirectories& directories, const QString& path);
 // folder in the box). A chosen folder is shown, then stored as "Out Path", and returned. Cancelled
 // (or no file-system path): nothing changes, nothing returned. A folder whose path is longer than
 // the store reads back (kProfileValueMaxLength) is refused with a message that says why: the next
-// start would otherwise take a cut path.
+// start would otherwise take a cut path. A folder that the store cannot keep is still returned, for
+// this run, and a message names the settings file and the reason.
 std::optional<QString> OnBrowse(IPrompts& prompts, IProfileStore& store, const ShowInBox& showInBox,
                                 const QString& current = {});

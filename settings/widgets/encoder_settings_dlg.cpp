@@ -10,10 +10,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-CEncoderSettingsDlg::CEncoderSettingsDlg(IProfileStore& store, QWidget* parent)
+CEncoderSettingsDlg::CEncoderSettingsDlg(IProfileStore& store, QWidget* parent,
+                                         const std::optional<EncoderPositions>& shown)
     : QDialog(parent), m_store(store) {
     CreateControls();
-    OnInitDialog();
+    OnInitDialog(shown);
 }
 
 QComboBox* CEncoderSettingsDlg::List(int id) const {
@@ -106,8 +107,8 @@ void CEncoderSettingsDlg::CreateControls() {
     Control(IDOK_SETTINGS)->setFocus();
 }
 
-void CEncoderSettingsDlg::OnInitDialog() {
-    const EncoderPositions positions = LoadEncoderPositions(m_store);
+void CEncoderSettingsDlg::OnInitDialog(const std::optional<EncoderPositions>& shown) {
+    const EncoderPositions positions = shown ? *shown : LoadEncoderPositions(m_store);
     for (int i = 0; i < kEncoderListCount; ++i) {
         QComboBox* list = List(kEncoderLists[i].controlId);
         // A position outside the list leaves it without a selection.
@@ -121,10 +122,14 @@ void CEncoderSettingsDlg::OnDefault() {
         List(l.controlId)->setCurrentIndex(l.defaultPosition);
 }
 
-void CEncoderSettingsDlg::OnOK() {
+EncoderPositions CEncoderSettingsDlg::Positions() const {
     EncoderPositions positions{};
     for (int i = 0; i < kEncoderListCount; ++i)
         positions[i] = List(kEncoderLists[i].controlId)->currentIndex();
-    StoreEncoderPositions(m_store, positions);
+    return positions;
+}
+
+void CEncoderSettingsDlg::OnOK() {
+    m_storeResult = StoreEncoderPositions(m_store, Positions());
     QDialog::accept();
 }

@@ -10,6 +10,7 @@
 #include "settings/widgets/encoder_settings_dlg.h"
 #include "settings/widgets/encoder_settings_template.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFontMetricsF>
 #include <QHeaderView>
@@ -21,6 +22,7 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -459,6 +461,42 @@ TEST_F(ConverterDlg, TheHiddenSettingsButtonOpensTheEncoderSettingsModally) {
     EXPECT_EQ(m_profile.values.value(FakeProfileStore::Key("Settings", "Encoder")), "-1");
     EXPECT_FALSE(settings->isVisible());
     EXPECT_TRUE(m_dlg->isVisible());
+}
+
+TEST_F(ConverterDlg, EncoderSettingsThatCannotBeSavedAreSaidSoOnceAndKeptForThisRun) {
+    // Opens the settings with the hidden button, shows the resolution list's entry, then does `act`.
+    const auto openSettings = [&](const std::function<void(CEncoderSettingsDlg&)>& act) {
+        QString resolution;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CEncoderSettingsDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            resolution = dlg->List(IDC_RESOLUTION_COMBO)->currentText();
+            act(*dlg);
+        });
+        Button(IDC_SETTINGS)->click();
+        return resolution;
+    };
+    const auto chooseAndOk = [](CEncoderSettingsDlg& dlg) {
+        dlg.List(IDC_RESOLUTION_COMBO)->setCurrentIndex(3);
+        QTest::mouseClick(qobject_cast<QPushButton*>(dlg.Control(IDOK_SETTINGS)), Qt::LeftButton);
+    };
+    const auto cancel = [](CEncoderSettingsDlg& dlg) { dlg.reject(); };
+
+    m_profile.failure = "the file is read-only";
+    EXPECT_EQ(openSettings(chooseAndOk), "320x240");
+    EXPECT_EQ(m_profile.writes, 1) << "the first failure ends the store";
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_EQ(m_prompts.shown[0].text, "The encoder settings could not be saved in the settings file "
+                                       "/fake/pagewright.ini: the file is read-only.\n\n"
+                                       "Pagewright keeps them until it closes.");
+    EXPECT_EQ(openSettings(cancel), "480x320") << "kept for this run";
+
+    m_profile.failure.reset();
+    EXPECT_EQ(openSettings(chooseAndOk), "480x320");
+    EXPECT_EQ(m_profile.values.value(FakeProfileStore::Key("Settings", "Resolution")), "3");
+    EXPECT_EQ(m_prompts.shown.size(), 1u) << "a store that succeeds says nothing";
+    m_profile.values.insert(FakeProfileStore::Key("Settings", "Resolution"), "5");
+    EXPECT_EQ(openSettings(cancel), "512x384") << "once saved, the file holds again";
 }
 
 TEST_F(ConverterDlg, HoveringOverAddShowsItsCaptionInBlue) {

@@ -108,21 +108,27 @@ public:
     }
 };
 
-// Keys are kept as "section/key" in lower case; no file is involved.
+// Keys are kept as "section/key" in lower case; no file is involved. While `failure` holds a
+// reason, every write fails with it and changes nothing.
 class FakeProfileStore : public IProfileStore {
 public:
     QMap<QString, QString> values;
     int writes = 0;
+    std::optional<QString> failure;
 
     QString ReadString(const QString& section, const QString& key,
                        const QString& defaultValue) const override {
         return values.value(Key(section, key), defaultValue).left(259);
     }
-    bool WriteString(const QString& section, const QString& key, const QString& value) override {
+    ProfileWriteResult WriteString(const QString& section, const QString& key,
+                                   const QString& value) override {
         ++writes;
+        if (failure)
+            return ProfileWriteResult::Failed(*failure);
         values.insert(Key(section, key), value);
-        return true;
+        return ProfileWriteResult::Written();
     }
+    QString FilePath() const override { return QStringLiteral("/fake/pagewright.ini"); }
     static QString Key(const QString& section, const QString& key) { return (section + "/" + key).toLower(); }
 };
 

@@ -53,6 +53,10 @@ TEST_F(IniProfileStore, ReadsTheDefaultWhenFileSectionOrKeyIsMissing) {
         {"key before any section", "Out Path=/x\n[Settings]\n", "Settings", "Out Path", "dflt"},
         {"commented out", "[Settings]\n;Out Path=/x\n", "Settings", "Out Path", "dflt"},
         {"line without =", "[Settings]\nOut Path\n", "Settings", "Out Path", "dflt"},
+        {"line without = before the key", "[Settings]\nout path\nOut Path=/x\n", "Settings", "Out Path",
+         "dflt"},
+        {"key of a second section of the name",
+         "[Settings]\nA=1\n[Other]\nOut Path=/o\n[settings]\nOut Path=/x\n", "Settings", "Out Path", "dflt"},
         {"key of a later section", "[Settings]\nA=1\n[Other]\nOut Path=/x\n", "Settings", "Out Path", "dflt"},
         {"name is a prefix", "[Settings]\nOut Path2=/x\n", "Settings", "Out Path", "dflt"},
     };
@@ -70,19 +74,26 @@ TEST_F(IniProfileStore, ReadsStoredValues) {
         {"blanks around everything", "  [ Settings ]  \n\t Out Path \t= /a b \t\n", "Settings", "Out Path",
          "/a b"},
         {"CR LF lines", "[Settings]\r\nOut Path=/a\r\nFormat=1\r\n", "Settings", "Out Path", "/a"},
+        {"CR lines", "[Settings]\rFormat=1\rOut Path=/a\r", "Settings", "Out Path", "/a"},
+        {"a lone CR ends the line", "[Settings]\nOut Path=/a\rjunk\n", "Settings", "Out Path", "/a"},
         {"last line without ending", "[Settings]\nOut Path=/a", "Settings", "Out Path", "/a"},
         {"value holding =", "[Settings]\nOut Path=a=b\n", "Settings", "Out Path", "a=b"},
+        {"a pair of quotes taken off", "[Settings]\nOut Path= \"C:\\My Docs \" \n", "Settings", "Out Path",
+         "C:\\My Docs "},
+        {"quotes that do not pair kept", "[Settings]\nOut Path='/a\"\n", "Settings", "Out Path", "'/a\""},
         {"empty value", "[Settings]\nOut Path=\n", "Settings", "Out Path", ""},
         {"blank value", "[Settings]\nOut Path=  \t\n", "Settings", "Out Path", ""},
         {"first of two keys", "[Settings]\nOut Path=/a\nout path=/b\n", "Settings", "Out Path", "/a"},
-        {"section given twice", "[Settings]\nA=1\n[Other]\nOut Path=/x\n[settings]\nOut Path=/a\n",
-         "Settings", "Out Path", "/a"},
         {"after junk and a broken header", "[Settings]\n\x01junk\n[broken\nOut Path=/a\n", "Settings",
          "Out Path", "/a"},
         {"text after the header", "[Settings] ; main\nOut Path=/a\n", "Settings", "Out Path", "/a"},
         {"byte order mark", "\xEF\xBB\xBF[Settings]\nOut Path=/a\n", "Settings", "Out Path", "/a"},
         {"UTF-8 value", "[Settings]\nOut Path=/home/zo\xC3\xAB\n", "Settings", "Out Path",
          u"/home/zo\u00EB"_qs},
+        {"Windows-1252 value",
+         "[Settings]\nOut Path=C:\\Donn\xE9"
+         "es \x80\xC3\xAB\n",
+         "Settings", "Out Path", u"C:\\Donn\u00E9es \u20AC\u00C3\u00AB"_qs},
         {"UTF-8 names in other case", "[\xC3\x89T\xC3\x89]\nCL\xC3\x89=v\n", u"\u00E9t\u00E9"_qs,
          u"cl\u00E9"_qs, "v"},
     };
@@ -132,12 +143,17 @@ TEST_F(IniProfileStore, WriteChangesOnlyTheKeysLine) {
         {"replace in a file of mixed endings", "[A]\r\nk=1\n[Settings]\nOut Path=/old\r\nz\n",
          "[A]\r\nk=1\n[Settings]\nOut Path=/new\r\nz\n"},
         {"replace the last line without ending", "[Settings]\nOut Path=/old", "[Settings]\nOut Path=/new"},
+        {"replace in the first of two sections", "[Settings]\nA=1\n[settings]\nOut Path=/old\n",
+         "[Settings]\nA=1\nOut Path=/new\n[settings]\nOut Path=/old\n"},
+        {"fill in a key line without =", "[Settings]\n out path \nOut Path=/old\n",
+         "[Settings]\nout path=/new\nOut Path=/old\n"},
         {"replace leaves junk bytes", "\x01\xFF junk\n[Settings]\nOut Path=/old\n\xFE\n",
          "\x01\xFF junk\n[Settings]\nOut Path=/new\n\xFE\n"},
         {"append after the section's last line", "[A]\nk=1\n[Settings]\nFormat=2\n\n\n[B]\nz=3\n",
          "[A]\nk=1\n[Settings]\nFormat=2\nOut Path=/new\n\n\n[B]\nz=3\n"},
         {"append in a CR LF file", "[Settings]\r\nFormat=2\r\n\r\n[B]\r\n",
          "[Settings]\r\nFormat=2\r\nOut Path=/new\r\n\r\n[B]\r\n"},
+        {"append in a CR file", "[Settings]\rFormat=2\r[B]\r", "[Settings]\rFormat=2\rOut Path=/new\r[B]\r"},
         {"append after a comment", "[Settings]\n;Out Path=/c\n[B]\n",
          "[Settings]\n;Out Path=/c\nOut Path=/new\n[B]\n"},
         {"append under a bare header", "[Settings]\n\n[B]\nz=3\n", "[Settings]\nOut Path=/new\n\n[B]\nz=3\n"},
@@ -160,14 +176,27 @@ TEST_F(IniProfileStore, WriteChangesOnlyTheKeysLine) {
 }
 
 TEST_F(IniProfileStore, WrittenValuesReadBack) {
-    const std::vector<QString> values = {"", "/x", u"/home/zo\u00EB/\u30C6\u30AD\u30B9\u30C8"_qs, "a=b; c",
-                                         QString(259, 'v')};
+    const struct {
+        QString value;
+        std::string stored; // after "Out Path="
+    } cases[] = {
+        {"", ""},
+        {"/x", "/x"},
+        {u"/home/zo\u00EB/\u30C6\u30AD"_qs, "/home/zo\xC3\xAB/\xE3\x83\x86\xE3\x82\xAD"},
+        {"a=b; c", "a=b; c"},
+        {QString(259, 'v'), std::string(259, 'v')},
+        // What the reading would take off goes in quotes.
+        {"/folder ending in a blank ", "\"/folder ending in a blank \""},
+        {"\tblank first", "\"\tblank first\""},
+        {"'quoted'", "\"'quoted'\""},
+        {"\"", "\""},
+    };
     CIniProfileStore store(FilePath());
-    for (const QString& value : values) {
-        EXPECT_TRUE(store.WriteString("Settings", "Out Path", value));
-        EXPECT_EQ(store.ReadString("Settings", "Out Path", "dflt"), value);
+    for (const auto& c : cases) {
+        EXPECT_TRUE(store.WriteString("Settings", "Out Path", c.value)) << c.stored;
+        EXPECT_EQ(Visible(FileBytes()), Visible("[Settings]\nOut Path=" + c.stored + "\n"));
+        EXPECT_EQ(store.ReadString("Settings", "Out Path", "dflt"), c.value);
     }
-    EXPECT_EQ(Visible(FileBytes()), Visible("[Settings]\nOut Path=" + std::string(259, 'v') + "\n"));
 }
 
 TEST_F(IniProfileStore, FirstWriteCreatesTheFileAndItsFolders) {
@@ -198,8 +227,6 @@ TEST_F(IniProfileStore, RefusedWritesLeaveTheFileAlone) {
         {"U+FEFF first in the value", "Settings", "Out Path", u"\uFEFF/a"_qs},
         {"U+FEFF first in the key", "Settings", u"\uFEFFOut Path"_qs, "/a"},
         {"U+FEFF first in the section", u"\uFEFFSettings"_qs, "Out Path", "/a"},
-        {"blank before the value", "Settings", "Out Path", " /a"},
-        {"blank after the value", "Settings", "Out Path", "/a\t"},
         {"half of a surrogate pair", "Settings", "Out Path", QString("/a") + QChar(0xD800)},
     };
     const std::string original = "[Settings]\nOut Path=/old\n";

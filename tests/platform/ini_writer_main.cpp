@@ -9,7 +9,8 @@
 int main(int argc, char** argv) {
     if (argc != 4)
         return 2;
-    CIniProfileStore store(QString::fromLocal8Bit(argv[1]));
+    // Waits as long as it takes: the writers keep the lock busy, and losing a key is what is tested.
+    CIniProfileStore store(QString::fromLocal8Bit(argv[1]), std::chrono::minutes(1));
     const QString prefix = QString::fromLocal8Bit(argv[2]);
     const int count = QString::fromLocal8Bit(argv[3]).toInt();
     int failed = 0;

@@ -8,7 +8,9 @@
 #include "tests/support/qt_printers.h"
 #include "tests/support/scoped_env.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -178,6 +180,57 @@ TEST(OnBrowse, CancelChangesNothingAndAPickIsShownThenStored) {
     EXPECT_EQ(home.SettingsBytes(), Visible("[Settings]\r\nOut Path=/picked folder\r\nFormat=1\r\n"));
 
     EXPECT_EQ(prompts.folderTitles, QStringList({"Select output file path", "Select output file path"}));
+}
+
+TEST(OnBrowse, AFolderThatCannotBeSavedIsUsedAndTheMessageSaysWhy) {
+    const struct {
+        const char* name;
+        std::function<void(const QString& settingsFile)> spoil;
+        QString reason; // "@" stands for the settings file
+    } cases[] = {
+        {"read-only file",
+         [](const QString& file) {
+             ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup));
+         },
+         "the file is read-only"},
+        // Left by another machine that shares the home folder: never taken over, however old.
+        {"an hour-old lock of another machine",
+         [](const QString& file) {
+             WriteBytes((file + ".lock").toStdString(), "4242\npagewright\nfaraway\n");
+             QFile lock(file + ".lock");
+             ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                          QFileDevice::FileModificationTime));
+         },
+         "its lock file @.lock is held by process 4242 on faraway"},
+        {"folder in place of the lock",
+         [](const QString& file) { ASSERT_TRUE(QDir().mkdir(file + ".lock")); },
+         "its lock file @.lock is in the way"},
+    };
+    // A lambda per row, so that a failed assertion ends only its own row.
+    const auto check = [](const auto& c) {
+        SCOPED_TRACE(c.name);
+        TemporaryHome home;
+        home.StoreSettings("[Settings]\nOut Path=/old\n");
+        const QString file = QString::fromStdString(home.SettingsPath());
+        c.spoil(file);
+        std::unique_ptr<IProfileStore> store = MakeSystemProfileStore();
+        FakePrompts prompts;
+        prompts.folders.push_back("/picked");
+        QStringList shown;
+
+        // Returns (the lock wait is bounded by the store), with the folder in use.
+        EXPECT_EQ(OnBrowse(prompts, *store, [&](const QString& s) { shown << s; }), "/picked");
+        EXPECT_EQ(shown, QStringList{"/picked"});
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, "The output directory could not be saved in the settings file " +
+                                             file + ": " + QString(c.reason).replace("@", file) +
+                                             ".\n\nPagewright uses /picked until it closes.");
+        EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Exclamation);
+        EXPECT_EQ(home.SettingsBytes(), SettingsHolding("/old"));
+    };
+    for (const auto& c : cases)
+        check(c);
 }
 
 TEST(OnBrowse, StartsAtTheCurrentFolderAndRefusesAPathThatWouldNotReadBack) {
