@@ -1,9 +1,9 @@
 // Throughput of the main window, measured on the real window (offscreen) with a scripted picker:
 //   - adding many files through the picker (the duplicate check must not make Add quadratic);
-//   - a conversion run over many small PDFs: its time against pagewright-cli's conversion of the
-//     same files one at a time (ConvertAll with one job in this process, and the pagewright-cli
-//     program itself when it was built beside this one) and against the engine alone, and the
-//     longest stall of the UI thread's event loop while the run goes on.
+//   - a conversion run over many small PDFs (or the PDFs of a list): its time against
+//     pagewright-cli's conversion of the same files on every core (ConvertAll in this process, and
+//     the pagewright-cli program itself when it was built beside this one) and against the engine
+//     alone on one thread, and the longest stall of the UI thread's event loop while the run goes on.
 // Usage: [ROUNDS=N] window_bench [FILES_TO_ADD [PDFS_TO_CONVERT [LIST]]]   (defaults 10000 and 2000)
 //   LIST: convert the PDFs named in this file (one path a line) instead of generated small ones;
 //   PDFS_TO_CONVERT is then ignored. ROUNDS: how many times the runs are made (median; default 1).
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
         QDir().mkpath(inDir);
     }
 
-    // Run: the engine alone over the files, the command-line tool's runner with one job, the
+    // Run: the engine alone over the files, the command-line tool's runner on every core, the
     // command-line tool itself (when it was built beside this program), then the window over the
     // same files while a timer on the UI thread records the longest gap between its ticks. Each
     // writes into a fresh folder of its own, so all pay the same for creating the text files. The
@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
         engineMs.push_back(timer.nsecsElapsed() / 1e6);
 
         timer.restart();
-        const auto runnerRun = pagewright::cli::ConvertAll(sources, runnerOut.toStdString(), 1);
+        const auto runnerRun = pagewright::cli::ConvertAll(sources, runnerOut.toStdString(), 0);
         runnerMs.push_back(timer.nsecsElapsed() / 1e6);
         runnerConverted = std::count_if(runnerRun.files.begin(), runnerRun.files.end(),
                                         [](const pagewright::cli::FileResult& r) { return r.converted; });
@@ -196,8 +196,8 @@ int main(int argc, char** argv) {
         if (haveCli) {
             QProcess process;
             timer.restart();
-            process.start(cli, {QStringLiteral("-j1"), QStringLiteral("-q"), QStringLiteral("-o"), cliOut,
-                                QStringLiteral("--files-from"), listFile});
+            process.start(cli, {QStringLiteral("-q"), QStringLiteral("-o"), cliOut, QStringLiteral("--files-from"),
+                                listFile});
             if (!process.waitForFinished(-1) || process.exitCode() != 0) {
                 std::fprintf(stderr, "pagewright-cli failed: %s\n",
                              process.readAllStandardError().constData());
@@ -259,17 +259,16 @@ int main(int argc, char** argv) {
 
     std::printf("%d rounds, medians:\n", rounds);
     std::printf("engine alone, %d %s:               %8.1f ms\n", toConvert, what, Median(engineMs));
-    std::printf("pagewright-cli -j1 runner, %d %s:  %8.1f ms (%lld converted)\n", toConvert, what,
+    std::printf("pagewright-cli runner, %d %s:      %8.1f ms (%lld converted)\n", toConvert, what,
                 Median(runnerMs), runnerConverted);
     if (haveCli)
-        std::printf("pagewright-cli -j1 process, %d %s: %8.1f ms\n", toConvert, what, Median(cliMs));
+        std::printf("pagewright-cli process, %d %s:     %8.1f ms\n", toConvert, what, Median(cliMs));
     std::printf("window run, %d %s:                 %8.1f ms (%d complete)\n", toConvert, what,
                 Median(windowMs), complete);
-    std::printf("window run / pagewright-cli -j1 runner:     %8.2f x\n", Median(windowMs) / Median(runnerMs));
+    std::printf("window run / pagewright-cli runner:         %8.2f x\n", Median(windowMs) / Median(runnerMs));
     if (haveCli)
-        std::printf("window run / pagewright-cli -j1 process:    %8.2f x\n",
-                    Median(windowMs) / Median(cliMs));
-    std::printf("CPU per row in the window run: UI thread %.1f us, worker %.1f us\n",
+        std::printf("window run / pagewright-cli process:        %8.2f x\n", Median(windowMs) / Median(cliMs));
+    std::printf("CPU per row in the window run: UI thread %.1f us, workers %.1f us\n",
                 Median(uiCpuMs) * 1000 / toConvert, Median(workerCpuMs) * 1000 / toConvert);
     std::printf("overhead per row over the engine:           %8.3f ms\n",
                 (Median(windowMs) - Median(engineMs)) / toConvert);
