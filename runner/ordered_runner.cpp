@@ -90,7 +90,8 @@ RunReport OrderedRunner::Run() {
     if (m_jobs.empty())
         return report;
     std::size_t wanted = m_options.workers != 0 ? m_options.workers : std::thread::hardware_concurrency();
-    wanted = std::clamp<std::size_t>(wanted, 1, m_jobs.size());
+    // Not fewer than asked for when the jobs are fewer: a large PDF is shared among all of them.
+    wanted = std::max<std::size_t>(wanted, 1);
     const std::size_t ahead = m_options.ahead != 0 ? m_options.ahead : 16 * wanted;
     m_ring.reserve(ahead);
     for (std::size_t i = 0; i < ahead; ++i)
@@ -109,16 +110,21 @@ RunReport OrderedRunner::Run() {
                 runner.m_changed.notify_all();
             }
         };
-        m_workers = 1;
+        // Counted before they start: the first thread may take the first job, which is split
+        // only when others are there to share it.
+        {
+            const std::lock_guard lock(m_mutex);
+            m_workers = wanted;
+        }
         for (std::size_t t = 1; t < wanted; ++t) {
             try {
                 auto work = [this] { WorkerLoop(); };
                 threads.push_back(m_options.startThread ? m_options.startThread(work) : std::jthread(work));
-                const std::lock_guard lock(m_mutex);
-                ++m_workers;
             } catch (const std::system_error& e) {
                 // The threads already running and this one share the work between them.
                 report.threadProblem = e.code().message();
+                const std::lock_guard lock(m_mutex);
+                m_workers = threads.size() + 1;
                 break;
             }
         }
