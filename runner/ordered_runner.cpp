@@ -139,6 +139,7 @@ RunReport OrderedRunner::Run() {
         slot->Reset();
     report.mostHeldBytes = m_mostHeld;
     report.mostAhead = m_mostAhead;
+    report.split = m_split;
     return report;
 }
 
@@ -256,6 +257,7 @@ void OrderedRunner::RunJob(std::size_t i, std::unique_lock<std::mutex>& lock) {
         slot.state = Slot::State::Splitting;
         slot.countsFile = true;
         ++m_files;
+        ++m_split;
         m_splitting.push_back(i);
         const TextJob& splitting = *slot.job;
         lock.unlock();

@@ -123,7 +123,8 @@ TEST_F(OrderedRun, JobsAreTakenAndFinishedInListOrderOnAnyNumberOfWorkers) {
             };
             OrderedRunner runner(m_jobs, options, hooks);
             self = &runner;
-            runner.Run();
+            const RunReport report = runner.Run();
+            EXPECT_EQ(report.split, workers > 1 ? 4u : 0u) << "the large PDFs are shared among the workers";
             // Taken in order, each finished after it was taken and before the next one is finished.
             std::size_t taken = 0;
             std::size_t done = 0;
