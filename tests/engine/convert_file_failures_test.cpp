@@ -92,6 +92,17 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
          "in.pdf",
          std::string("victim\0.txt", 11),
          "the file name holds a NUL byte"},
+        // Only PDFs are converted: anything else named .pdf would give an empty text.
+        {"empty file as source", [](const fs::path& d) { return WriteBytes(d / "e.pdf", ""), true; }, "e.pdf",
+         "out.txt", "not a PDF file"},
+        {"picture as source",
+         [](const fs::path& d) {
+             return WriteBytes(d / "p.pdf", "\x89PNG\r\n\x1a\n" + std::string(2000, 'x')), true;
+         },
+         "p.pdf", "out.txt", "not a PDF file"},
+        {"header past the first 1,024 bytes",
+         [](const fs::path& d) { return WriteBytes(d / "late.pdf", std::string(1020, ' ') + kPdf), true; },
+         "late.pdf", "out.txt", "not a PDF file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -114,6 +125,9 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
         EXPECT_EQ(ReadBytes(dir / "in.pdf"), kPdf);
         EXPECT_EQ(Names(dir.Path()), before);
     }
+    // A header that starts within the first 1,024 bytes is a PDF's.
+    WriteBytes(m_dir / "late.pdf", std::string(1019, ' ') + kPdf);
+    EXPECT_TRUE(m_engine.ConvertFile(m_dir / "late.pdf", m_dir / "late.txt", &m_reason)) << m_reason;
 }
 
 TEST_F(ConvertFileFailures, TargetNamingTheSourceOrAnotherSourceOfTheRunIsRefused) {
