@@ -182,14 +182,18 @@ int NamedTemporaries::MakeNamed(int folderFd, const std::function<int(const std:
         pthread_sigmask(SIG_BLOCK, &set, &old);
     }
     g_naming.fetch_add(1);
-    int error = EINTR;
-    if (!g_signalled.load()) {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            name = TemporaryName();
-            error = make(name);
-            if (error != EEXIST)
-                break;
-        }
+    if (g_signalled.load()) {
+        // The process is ending: this thread waits for the end instead of failing a file on it.
+        g_naming.fetch_sub(1);
+        for (;;)
+            pause();
+    }
+    int error = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = TemporaryName();
+        error = make(name);
+        if (error != EEXIST)
+            break;
     }
     if (error == 0 && name.size() < kNameBytes) {
         for (std::size_t i = 0; i < kSlots; ++i) {

@@ -24,7 +24,7 @@ std::string TemporaryName();
 // - A name is made and recorded in one step (MakeNamed) with those signals blocked in the calling
 //   thread, so the handler never runs in the middle of it on that thread, and waits for it on any
 //   other: every name that exists when the handler looks is recorded.
-// - Once a signal has come, no new name is made.
+// - Once a signal has come, no new name is made: a thread that would make one waits for the end.
 // - The handler (async-signal-safe: atomics and unlinkat only) removes every recorded name, then
 //   lets the signal end the process with the status 128 + signal.
 //
@@ -35,7 +35,8 @@ class NamedTemporaries {
 public:
     // Makes a name in the folder `folderFd`: `make` is called with a fresh name until it returns
     // something else than EEXIST (at most 100 times). On success (0) `name` holds the name and
-    // `ticket` the record to Forget. Returns make's errno value, or EINTR once a signal has come.
+    // `ticket` the record to Forget. Returns make's errno value. Once a signal has come, the calling
+    // thread waits for the end of the process instead.
     static int MakeNamed(int folderFd, const std::function<int(const std::string& name)>& make,
                          std::string& name, int& ticket);
     static void Forget(int ticket);
