@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -76,8 +77,9 @@ TEST_F(ConversionRunner, TargetsThatAreOneFileAreConvertedOnlyFromTheLastPdf) {
     // threads: only the last PDF of a group is converted, and its failure keeps the earlier text.
     struct Case {
         std::string what;
-        std::vector<std::string> pdfs;                    // "-" before a name: no such PDF
-        std::function<void(const fs::path& out)> prepare; // links among the text files
+        std::vector<std::string> pdfs; // "-" before a name: no such PDF
+        // Links among the text files; false where the system cannot make them (no symbolic links).
+        std::function<bool(const fs::path& out)> prepare;
         std::string expected;
         std::vector<std::pair<std::string, std::string>> texts; // afterwards
     };
@@ -90,12 +92,20 @@ TEST_F(ConversionRunner, TargetsThatAreOneFileAreConvertedOnlyFromTheLastPdf) {
         {"the last one missing", {"a/x.pdf", "-b/x.pdf"}, {}, "SF", {{"x.txt", "earlier"}}},
         {"a link to another text file",
          {"a.pdf", "b.pdf"},
-         [](const fs::path& out) { fs::create_symlink("b.txt", out / "a.txt"); },
+         [](const fs::path& out) {
+             std::error_code ec;
+             fs::create_symlink("b.txt", out / "a.txt", ec);
+             return !ec;
+         },
          "SC",
          {{"b.txt", "b\r\n"}}},
         {"a hard link to another text file",
          {"b.pdf", "a.pdf"},
-         [](const fs::path& out) { fs::create_hard_link(out / "b.txt", out / "a.txt"); },
+         [](const fs::path& out) {
+             std::error_code ec;
+             fs::create_hard_link(out / "b.txt", out / "a.txt", ec);
+             return !ec;
+         },
          "SC",
          {{"a.txt", "a\r\n"}, {"b.txt", "earlier"}}},
     };
@@ -107,8 +117,10 @@ TEST_F(ConversionRunner, TargetsThatAreOneFileAreConvertedOnlyFromTheLastPdf) {
             fs::create_directories(root / "out");
             WriteBytes(root / "out" / "b.txt", "earlier");
             WriteBytes(root / "out" / "x.txt", "earlier");
-            if (c.prepare)
-                c.prepare(root / "out");
+            if (c.prepare && !c.prepare(root / "out")) {
+                std::printf("not tried on this system (no such links): %s\n", c.what.c_str());
+                continue;
+            }
             std::vector<std::string> sources;
             for (const std::string& pdf : c.pdfs) {
                 const bool missing = pdf[0] == '-';
