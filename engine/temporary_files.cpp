@@ -44,12 +44,14 @@ std::uint64_t Fnv1a(const std::string& text, std::uint64_t hash = 14695981039346
     return hash;
 }
 
+// Asked once: every temporary of the process carries it.
 unsigned long ProcessId() {
 #ifdef _WIN32
-    return static_cast<unsigned long>(_getpid());
+    static const unsigned long pid = static_cast<unsigned long>(_getpid());
 #else
-    return static_cast<unsigned long>(getpid());
+    static const unsigned long pid = static_cast<unsigned long>(getpid());
 #endif
+    return pid;
 }
 
 // The host's name and, where there is one, its machine id: two machines that share a folder differ
