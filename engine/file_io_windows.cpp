@@ -300,10 +300,19 @@ int ReplacementFile::Commit(const ModTime* stamp) {
         Discard();
         return error;
     }
-    // One call puts the complete text in place of the old one, or leaves the old one as it was.
-    if (!MoveFileExW(OsPath(m_tempPath).c_str(), OsPath(m_target).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = LastWindowsError();
+    // One call puts the complete text in place of the old one, or leaves the old one as it was. A
+    // file that another handle holds open (another job looking at its text file, a virus scanner)
+    // cannot be replaced until it is closed: such a refusal is tried again for a moment.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(OsPath(m_tempPath).c_str(), OsPath(m_target).c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            break;
+        const DWORD why = GetLastError();
+        if (attempt < 30 && (why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION)) {
+            Sleep(10);
+            continue;
+        }
+        error = ErrnoFrom(why);
         Discard();
         return error;
     }
