@@ -166,8 +166,10 @@ extern "C" void RemoveAndDie(int sig) {
     for (Slot& slot : g_slots)
         if (slot.state.load() == kRecorded)
             unlinkat(slot.folder, slot.name, 0);
-    // The handler was reset to the default on entry (SA_RESETHAND) and the signal is blocked until
-    // the handler returns: then it ends the process, as it would have without a handler.
+    // Back to the default (SA_RESETHAND did so on entry; said again for runtimes that stand between
+    // the system and this handler), and the signal, blocked until the handler returns, then ends
+    // the process as it would have without a handler.
+    signal(sig, SIG_DFL);
     raise(sig);
     errno = savedErrno;
 }
