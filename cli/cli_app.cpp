@@ -18,19 +18,26 @@ namespace pagewright::cli {
 
 namespace {
 
-// The input of the run (a PDF or a list) that the descriptor writes into, named; empty when none.
-std::string InputBehind(int fd, const std::vector<std::string>& sources, const std::vector<Input>& inputs) {
+// The input of the run (a PDF or a list) that standard output writes into, named; empty when none.
+std::string InputBehind(const Streams& streams, const std::vector<std::string>& sources,
+                        const std::vector<Input>& inputs) {
     io::FileStatus out;
-    if (fd < 0 || io::StatusOfDescriptor(fd, out) != 0 || out.kind != io::FileKind::Regular)
+    if (streams.outFd < 0 || io::StatusOfDescriptor(streams.outFd, out) != 0 ||
+        out.kind != io::FileKind::Regular)
         return {};
     io::FileId id;
     for (const std::string& source : sources)
         if (io::FileSet::IdOf(PathFromUtf8(source), id) && id == out.id)
             return "the PDF '" + source + "'";
-    for (const Input& input : inputs)
-        if (input.isList && input.path != "-" && io::FileSet::IdOf(PathFromUtf8(input.path), id) &&
-            id == out.id)
-            return "the list '" + input.path + "'";
+    for (const Input& input : inputs) {
+        if (!input.isList)
+            continue;
+        io::FileStatus in;
+        if (input.path == "-"
+                ? streams.inFd >= 0 && io::StatusOfDescriptor(streams.inFd, in) == 0 && in.id == out.id
+                : io::FileSet::IdOf(PathFromUtf8(input.path), id) && id == out.id)
+            return input.path == "-" ? "the list read from standard input" : "the list '" + input.path + "'";
+    }
     return {};
 }
 
@@ -97,7 +104,7 @@ int RunCli(const std::vector<std::string>& args, Streams streams) {
             lists.Insert(status.id, io::FileSet::Role::List);
     }
     if (options.toStandardOutput) {
-        if (const std::string input = InputBehind(streams.outFd, *sources, options.inputs); !input.empty())
+        if (const std::string input = InputBehind(streams, *sources, options.inputs); !input.empty())
             return UsageError(err, "standard output is " + input + " of this run: nothing written");
     }
 

@@ -325,7 +325,7 @@ expect_status 141
 end
 
 # 11. No input of the run is ever an output.
-begin "standard output appended to or over a PDF of the run writes nothing"
+begin "standard output appended to or over a PDF or a list of the run writes nothing"
 cp "$pdf" in/a.pdf
 cp "$pdf2" in/b.pdf
 cp in/a.pdf a.keep
@@ -340,6 +340,12 @@ status=$?
 err=$(cat err)
 expect_status 2
 expect_err "standard output is the PDF 'in/a.pdf' of this run"
+printf 'in/a.pdf\n' >list
+err=$(timeout 20 "$cli" -o - --files-from list 2>&1 >>list)
+status=$?
+expect_status 2
+expect_err "standard output is the list 'list' of this run"
+expect_file list "in/a.pdf"
 cmp -s in/a.pdf a.keep || fail "in/a.pdf was changed"
 cmp -s in/b.pdf b.keep || fail "in/b.pdf was changed"
 end
