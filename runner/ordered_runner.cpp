@@ -13,6 +13,7 @@ namespace pagewright::run {
 namespace {
 
 constexpr char kNoMemory[] = "not enough memory to inflate a stream";
+constexpr char kNoMemoryForThread[] = "not enough memory";
 // Replacement files (texts of large PDFs) held open by jobs made ahead: no new job starts beyond
 // this many, so a list of large PDFs cannot run the process out of file descriptors.
 constexpr std::size_t kFilesAhead = 32;
@@ -126,6 +127,9 @@ RunReport OrderedRunner::Run() {
                 const std::lock_guard lock(m_mutex);
                 m_workers = threads.size() + 1;
                 break;
+            } catch (const std::bad_alloc&) {
+                report.threadProblem = kNoMemoryForThread;
+                break;
             }
         }
         report.workers = threads.size() + 1;
@@ -162,7 +166,12 @@ void OrderedRunner::ConsumerLoop() {
                 (m_options.gated && m_taken < m_next && SlotOf(m_taken).state == Slot::State::Ready))) {
             const std::size_t i = m_taken;
             lock.unlock();
-            const bool go = !m_hooks.take || m_hooks.take(i);
+            bool go = true;
+            try {
+                go = !m_hooks.take || m_hooks.take(i);
+            } catch (const std::bad_alloc&) {
+                go = false; // the front end cannot take the job in hand: the run ends before it
+            }
             lock.lock();
             // A cut while the hook ran counts as its refusal.
             if (!go || m_stopTaking) {
@@ -356,21 +365,29 @@ void OrderedRunner::Finish(std::size_t i, std::unique_lock<std::mutex>& lock) {
     lock.unlock();
 
     JobResult result;
-    if (!job) {
-        result.reason = kNoMemory;
-    } else {
-        result.converted = job->Commit();
-        result.reason = job->Reason();
-        if (result.converted && m_jobs[i].target.empty() && m_hooks.deliver) {
-            std::string reason;
-            result.converted = m_hooks.deliver(i, job->Text(), reason);
-            if (!result.converted)
-                result.reason = std::move(reason);
+    try {
+        if (job) {
+            result.converted = job->Commit();
+            result.reason = job->Reason();
+            if (result.converted && m_jobs[i].target.empty() && m_hooks.deliver) {
+                std::string reason;
+                result.converted = m_hooks.deliver(i, job->Text(), reason);
+                if (!result.converted)
+                    result.reason = std::move(reason);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        result.converted = false;
     }
+    if (!result.converted && result.reason.empty())
+        result.reason = kNoMemory;
     job.reset();
-    if (m_hooks.done)
-        m_hooks.done(i, result);
+    try {
+        if (m_hooks.done)
+            m_hooks.done(i, result);
+    } catch (const std::bad_alloc&) {
+        // What the front end could not record stays as it had it: not converted.
+    }
     lock.lock();
 }
 

@@ -80,7 +80,10 @@ struct RunReport {
 //
 // The calling thread is one of the workers: it converts while nothing is ready to be finished.
 // Every conversion failure, lack of memory included, fails its job alone; no exception leaves a
-// worker thread. Hooks run on the calling thread, never two at a time, and may not call Run.
+// worker thread, nor Run: a hook that runs out of memory fails its job (deliver), keeps it
+// unrecorded (done: the front end still has it as not converted) or ends the run before it (take),
+// and a thread that cannot be had for lack of memory is a refused thread. Hooks run on the calling
+// thread, never two at a time, and may not call Run.
 class OrderedRunner {
 public:
     struct Hooks {
