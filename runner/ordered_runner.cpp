@@ -129,6 +129,8 @@ RunReport OrderedRunner::Run() {
                 break;
             } catch (const std::bad_alloc&) {
                 report.threadProblem = kNoMemoryForThread;
+                const std::lock_guard lock(m_mutex);
+                m_workers = threads.size() + 1;
                 break;
             }
         }
