@@ -1,9 +1,5 @@
 #include "tests/app/dialog_fixture.h"
 
-#include "app/startup_arguments.h"
-#include "controls/drawing/dialog_units.h"
-#include "controls/drawing/hls_color.h"
-#include "controls/drawing/selected_row.h"
 #include "controls/drawing/shading.h"
 #include "controls/image_button.h"
 #include "controls/link_label.h"
@@ -11,14 +7,11 @@
 #include "settings/widgets/encoder_settings_template.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPainter>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -90,31 +83,6 @@ TEST_F(ConverterDlg, JobListHasTheFiveColumnsAndRowSelection) {
     EXPECT_FALSE(list->isSortingEnabled());
     EXPECT_FALSE(list->header()->sectionsClickable());
     EXPECT_FALSE(list->rootIsDecorated());
-}
-
-TEST(JobColumns, ScaleWithTheFontAndShowEveryStatusAndRowNumberWhole) {
-    // The widths chosen for the original font, whose base units are 6 pixels wide.
-    const std::vector<int> original = {35, 245, 75, 60, 60};
-    for (int points = 6; points <= 24; ++points) {
-        SCOPED_TRACE(points);
-        QFont font;
-        font.setPointSize(points);
-        const QSizeF base = DialogBaseUnits(font);
-        const QFontMetricsF metrics(font);
-        for (int c = 0; c < kJobColumnCount; ++c) {
-            const int scaled = static_cast<int>(std::lround(original[c] * base.width() / 6));
-            if (c == kColumnNumber || c == kColumnStatus)
-                EXPECT_GE(JobColumnWidth(c, font), scaled) << c;
-            else
-                EXPECT_EQ(JobColumnWidth(c, font), scaled) << c;
-        }
-        for (const QString& status : {kStatusReady, kStatusConverting, kStatusComplete, kStatusFailed})
-            EXPECT_LE(metrics.horizontalAdvance(status) + kCellTextInset,
-                      JobColumnWidth(kColumnStatus, font));
-        for (const char* number : {"10000", "88888", "99999"})
-            EXPECT_LE(metrics.horizontalAdvance(number) + kCellTextInset,
-                      JobColumnWidth(kColumnNumber, font));
-    }
 }
 
 TEST_F(ConverterDlg, ButtonStatesChangeInTheirWriteOrder) {
@@ -306,38 +274,6 @@ TEST_F(ConverterDlg, DroppedPdfFilesAreAddedAndOtherFilesNamed) {
     EXPECT_EQ(List()->topLevelItemCount(), 3);
 }
 
-TEST(StartupArguments, FilesOptionsAndErrors) {
-    using A = StartupArguments::Action;
-    struct Case {
-        QStringList args;
-        A action;
-        QStringList files;
-    };
-#ifdef Q_OS_WIN
-    const QString root = "C:";
-#else
-    const QString root;
-#endif
-    const QString cwd = root + "/home/me/docs";
-    const std::vector<Case> cases = {
-        {{"a.pdf", root + "/tmp/../b.pdf", QUrl::fromLocalFile(root + "/x/My File.pdf").toString()},
-         A::Run,
-         {cwd + "/a.pdf", root + "/b.pdf", root + "/x/My File.pdf"}},
-        {{"--", "-x.pdf", "--help"}, A::Run, {cwd + "/-x.pdf", cwd + "/--help"}},
-        {{"a.pdf", "--version"}, A::Version, {}},
-        {{"--frobnicate", "a.pdf"}, A::Error, {}},
-    };
-    for (const Case& c : cases) {
-        const StartupArguments parsed = ParseStartupArguments(c.args, cwd);
-        EXPECT_EQ(parsed.action, c.action) << c.args.join(' ').toStdString();
-        QStringList files;
-        for (const QString& file : c.files)
-            files << QDir::toNativeSeparators(file);
-        EXPECT_EQ(parsed.files, files) << c.args.join(' ').toStdString();
-    }
-    EXPECT_EQ(ParseStartupArguments({"--frobnicate"}, cwd).error, "unknown option '--frobnicate'");
-}
-
 TEST_F(ConverterDlg, OpenHelpAndLinkGoToTheDesktopOnceEach) {
     // No image button has a menu: a click opens none (one that did would be closed here, and seen).
     QWidget* popup = nullptr;
@@ -520,78 +456,6 @@ TEST_F(ConverterDlg, HoveringOverAddShowsItsCaptionInBlue) {
     QApplication::processEvents();
     EXPECT_FALSE(add->IsHot());
     EXPECT_EQ(bluePixels(), 0);
-}
-
-TEST_F(ConverterDlg, SelectedRowsAreFramedAndTintedWithReadableText) {
-    Add({Pdf("first"), Pdf("second")});
-    List()->clearSelection();
-    List()->topLevelItem(0)->setSelected(true);
-    m_dlg->Control(IDC_ADD)->setFocus();
-    QApplication::processEvents();
-    const QImage shot = List()->viewport()->grab().toImage();
-    const QAbstractItemModel* model = List()->model();
-    const QRect name = List()->visualRect(model->index(0, kColumnName));
-    const QRect target = List()->visualRect(model->index(0, kColumnTarget));
-    const QRect row = List()->visualRect(model->index(0, 0)).united(List()->visualRect(model->index(0, 4)));
-    const int middle = row.center().y();
-
-    const QColor highlight = List()->palette().color(QPalette::Active, QPalette::Highlight);
-    const QColor border = shot.pixelColor(row.left() + 2, middle);
-    EXPECT_EQ(border, highlight);
-    EXPECT_EQ(shot.pixelColor(row.left() + 2, row.top()), highlight);
-    EXPECT_EQ(shot.pixelColor(row.right(), middle), highlight);
-    EXPECT_NE(shot.pixelColor(row.left() + 1, middle), highlight) << "the two leftmost pixels stay clear";
-    const QColor fill = shot.pixelColor(target.right() - 2, middle); // right of "txt"
-    EXPECT_EQ(fill, SelectedRowFill(border));
-    EXPECT_EQ(fill, ToQColor(AdjustHlsColor(ToColorRef(highlight), 75, 0)));
-
-    // The text starts 6 pixels into its cell, in the same place on a row that is not selected, and
-    // is dark on the light tint.
-    const auto firstInk = [&](int rowIndex, const QColor& background) {
-        const QRect cell = List()->visualRect(model->index(rowIndex, kColumnName));
-        for (int x = cell.left(); x < cell.right(); ++x)
-            for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
-                if (qGray(shot.pixel(x, y)) < qGray(background.rgb()) - 60)
-                    return x - cell.left();
-        return -1;
-    };
-    const int selectedInset = firstInk(0, fill);
-    EXPECT_GE(selectedInset, kCellTextInset);
-    EXPECT_LE(selectedInset, kCellTextInset + 2);
-    EXPECT_EQ(firstInk(1, List()->palette().color(QPalette::Base)), selectedInset);
-    int darkest = 255;
-    for (int x = name.left(); x < name.right(); ++x)
-        darkest = std::min(darkest, qGray(shot.pixel(x, middle)));
-    EXPECT_LT(darkest, 80) << "the list's text colour, not the pale selected-text colour";
-}
-
-TEST(JobListDelegate, LeavesTheViewsPainterAsItWasGiven) {
-    QTreeWidget list;
-    list.setColumnCount(kJobColumnCount);
-    auto* item = new QTreeWidgetItem(QStringList{"", "/a/b.pdf", "1kb", "txt", "Ready"});
-    list.addTopLevelItem(item);
-    CJobListDelegate delegate;
-    QImage image(300, 40, QImage::Format_ARGB32);
-    QPainter painter(&image);
-    QFont big = list.font();
-    big.setPointSize(30);
-    painter.setFont(big);
-    painter.setPen(QColor(1, 2, 3));
-    painter.setBrush(QColor(4, 5, 6));
-    painter.setClipRect(0, 0, 250, 40);
-    for (const QStyle::State state : {QStyle::State_Selected, QStyle::State_None}) {
-        QStyleOptionViewItem option;
-        option.initFrom(&list);
-        option.widget = &list;
-        option.rect = QRect(10, 5, 120, 20);
-        option.state = state | QStyle::State_Enabled;
-        delegate.paint(&painter, option, list.model()->index(0, kColumnName));
-        EXPECT_TRUE(painter.isActive());
-        EXPECT_EQ(painter.pen().color(), QColor(1, 2, 3));
-        EXPECT_EQ(painter.brush().color(), QColor(4, 5, 6));
-        EXPECT_EQ(painter.font().pointSize(), 30);
-        EXPECT_EQ(painter.clipBoundingRect(), QRectF(0, 0, 250, 40));
-    }
 }
 
 } // namespace
