@@ -49,3 +49,13 @@ function(pagewright_defaults target)
     endif()
     target_link_libraries(${target} PUBLIC pagewright_include_root PRIVATE pagewright_warnings pagewright_system pagewright_sanitize)
 endfunction()
+
+# pagewright_check_target(LABEL TARGET...): check-LABEL ("/" becomes "-") builds what the tests
+# labelled LABEL run, so that `scripts/test.sh --quick` builds only the tests it runs.
+function(pagewright_check_target label)
+    string(REPLACE "/" "-" check "check-${label}")
+    if(NOT TARGET ${check})
+        add_custom_target(${check})
+    endif()
+    add_dependencies(${check} ${ARGN})
+endfunction()

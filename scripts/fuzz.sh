@@ -22,8 +22,8 @@ target_path | cli_options | ini_text | menu_template) max_len=4096 ;;
     ;;
 esac
 build=build/fuzz
-CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAGEWRIGHT_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target "pagewright-fuzz-$target"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target "pagewright-fuzz-$target"
 corpus=build/fuzz-corpus/$target
 artifacts=build/fuzz-artifacts/$target
 mkdir -p "$corpus" "$artifacts"
