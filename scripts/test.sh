@@ -6,8 +6,8 @@
 #
 # With --quick: one unsanitized tree (build/dev), and only the tests of the folders that the change
 # touches (the working tree against HEAD; when that is clean, the last commit): engine/inflate.cpp
-# runs tests/engine's tests and the engine's fuzz corpora. A change outside those folders runs every
-# test of that tree.
+# runs tests/engine's tests and the engine's fuzz corpora. A change to prose (*.md, docs/) runs none,
+# a change anywhere else (CMake files, tools, test helpers) every test of that tree.
 #
 # Usage: scripts/test.sh [--quick]
 set -euo pipefail
@@ -39,7 +39,11 @@ if [ "$quick" -eq 1 ]; then
     changed=$( (git diff --name-only HEAD; git ls-files --others --exclude-standard) | sort -u)
     [ -n "$changed" ] || changed=$(git diff --name-only HEAD~1 HEAD)
     picked=()
+    everything=0
     for path in $changed; do
+        case "$path" in
+        *.md | docs/*) continue ;; # prose: no test reads it
+        esac
         path=${path#tests/}
         label=
         if [[ $path == fuzz/* ]]; then
@@ -51,16 +55,20 @@ if [ "$quick" -eq 1 ]; then
             fi
         done
         if [ -z "$label" ]; then
-            picked=()
+            everything=1
             break
         fi
         picked+=("$label")
     done
     cmake --preset dev >/dev/null
-    if [ "${#picked[@]}" -eq 0 ]; then
+    if [ "$everything" -eq 1 ]; then
         echo "Quick run: every test of build/dev"
         cmake --build --preset dev
         ctest --preset dev --parallel "$(nproc)"
+        exit 0
+    fi
+    if [ "${#picked[@]}" -eq 0 ]; then
+        echo "Quick run: the change touches no code"
         exit 0
     fi
     mapfile -t picked < <(printf '%s\n' "${picked[@]}" | sort -u)
