@@ -24,7 +24,9 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 expected="bin/pagewright
 bin/pagewright-cli
 share/applications/example.pagewright.Pagewright.desktop
+share/doc/pagewright-cli/changelog.gz
 share/doc/pagewright-cli/copyright
+share/doc/pagewright/changelog.gz
 share/doc/pagewright/copyright
 share/icons/hicolor/scalable/apps/example.pagewright.Pagewright.svg
 share/man/man1/pagewright-cli.1.gz
