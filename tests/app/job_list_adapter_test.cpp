@@ -1,9 +1,11 @@
 #include "app/job_list_adapter.h"
 
+#include "app/job_list_delegate.h"
 #include "tests/support/qt_printers.h"
 
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -43,6 +45,23 @@ public:
 
     QTreeWidget list;
 };
+
+TEST(JobListAdapter, SetsTheListUpWithTheFiveColumnsAndRowSelection) {
+    JobList rows(0);
+    QTreeWidget* list = &rows.list;
+    const QStringList headings = {"NO.", "Name", "Size", "Target", "Status"};
+    ASSERT_EQ(list->columnCount(), 5);
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(list->headerItem()->text(c), headings[c]);
+        EXPECT_EQ(list->columnWidth(c), JobColumnWidth(c, list->font()));
+    }
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(list->isSortingEnabled());
+    EXPECT_FALSE(list->header()->sectionsClickable());
+    EXPECT_FALSE(list->rootIsDecorated());
+}
 
 TEST(JobListAdapter, SelectingRowsGrowsTheNeighbouringRangeInsteadOfAddingOne) {
     struct Case {
