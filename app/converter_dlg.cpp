@@ -1,11 +1,9 @@
 #include "app/converter_dlg.h"
 
 #include "app/about_dlg.h"
-#include "app/job_list_delegate.h"
 #include "app/main_window_template.h"
 #include "app/product_info.h"
 #include "batch/job_batch.h"
-#include "controls/drawing/dialog_units.h"
 #include "controls/image_button.h"
 #include "controls/link_label.h"
 #include "platform/widgets/system_menu.h"
@@ -17,9 +15,6 @@
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFrame>
-#include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,9 +25,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <memory>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -75,206 +67,33 @@ CImageButton* CConverterDlg::Button(int id) const {
 }
 
 void CConverterDlg::OnInitDialog() {
-    CreateControls();
+    m_ui = LayOutMainWindow(*this, m_linkOpener);
+    for (const ControlTemplate& t : kMainWindowControls)
+        if (t.onClick)
+            connect(Button(t.id), &CImageButton::clicked, this, t.onClick);
+    // The Delete key and drops.
+    m_ui.list->installEventFilter(this);
+    m_ui.list->viewport()->installEventFilter(this);
+    m_ui.list->viewport()->setAcceptDrops(true);
+    AttachJobList(m_ui.list);
     AddAboutCommand();
     setWindowIcon(QIcon(QStringLiteral(":/icons/pagewright.svg")));
 
     // The home-page link shows its address, without underline.
-    m_homePageLink->m_strAddress = kHomePageAddress;
-    m_homePageLink->Bind();
-    m_homePageLink->ChangeLinkStyle(HLS_UNDERLINE, 0, true);
+    m_ui.homePageLink->m_strAddress = kHomePageAddress;
+    m_ui.homePageLink->Bind();
+    m_ui.homePageLink->ChangeLinkStyle(HLS_UNDERLINE, 0, true);
 
     setWindowTitle(kProductNameText + QStringLiteral(" ") + kProductVersionText);
     m_batch->ClearStopRequest();
 
     LoadOutputDirectory(m_services.profile, m_services.directories,
-                        [this](const QString& path) { m_outputDirectory->setText(path); });
+                        [this](const QString& path) { m_ui.outputDirectory->setText(path); });
 
-    SetUpImageButtons();
     Button(IDC_WEBSITE)->SetLinkURL(kHomePageAddress);
     Button(IDC_HELP_BUTTON)->SetLinkURL(kHelpPageAddress);
 
     ApplyStateChange(*this, StateChange::Initialised);
-    SetUpJobList();
-}
-
-void CConverterDlg::CreateControls() {
-    QFont dialogFont = font();
-    dialogFont.setPointSize(kDialogFontPoints);
-    setFont(dialogFont);
-    const QSizeF base = DialogBaseUnits(dialogFont);
-    setFixedSize(
-        DialogUnitsToPixels(QRect(0, 0, kMainWindowWidthUnits, kMainWindowHeightUnits), base).size());
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-
-    QList<QWidget*> frames;
-    for (const ControlTemplate& t : kMainWindowControls) {
-        const QString text = t.text ? QString::fromUtf8(t.text) : QString();
-        QWidget* w = nullptr;
-        switch (t.kind) {
-        case ControlKind::DefaultButton:
-        case ControlKind::Button: {
-            auto* button = new CImageButton(m_linkOpener, text, this);
-            button->setDefault(t.kind == ControlKind::DefaultButton);
-            w = button;
-            break;
-        }
-        case ControlKind::List:
-            m_list = new QTreeWidget(this);
-            w = m_list;
-            break;
-        case ControlKind::Progress:
-            m_progress = new QProgressBar(this);
-            m_progress->setTextVisible(false);
-            w = m_progress;
-            break;
-        case ControlKind::Label: {
-            auto* label = new QLabel(text, this);
-            label->setWordWrap(true);
-            w = label;
-            break;
-        }
-        case ControlKind::Edit:
-            m_outputDirectory = new QLineEdit(text, this);
-            w = m_outputDirectory;
-            break;
-        case ControlKind::Frame: {
-            // An etched rectangle with nothing inside: the buttons' flat faces blend into it.
-            auto* frame = new QFrame(this);
-            frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-            frames << frame;
-            w = frame;
-            break;
-        }
-        case ControlKind::Link:
-            m_homePageLink = new CLinkLabel(m_linkOpener, text, this);
-            w = m_homePageLink;
-            break;
-        }
-        w->setGeometry(DialogUnitsToPixels(t.units, base));
-        w->setEnabled(t.enabled);
-        // Hidden controls exist but are never shown.
-        w->setVisible(t.visible);
-        w->setObjectName(QStringLiteral("control%1").arg(t.id));
-        if (t.accessibleName || !text.isEmpty())
-            w->setAccessibleName(t.accessibleName ? QString::fromUtf8(t.accessibleName)
-                                                  : QString(text).remove(QLatin1Char('&')));
-        if (t.description)
-            w->setAccessibleDescription(QString::fromUtf8(t.description));
-        m_controls.insert(t.id, w);
-    }
-    // The frames lie over the controls, whose flat faces would otherwise cut their lines where the
-    // template lets them overlap (Help, About, Open); the mouse goes through them.
-    for (QWidget* frame : frames) {
-        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-        frame->raise();
-    }
-
-    for (const ControlTemplate& t : kMainWindowControls)
-        if (t.onClick)
-            connect(Button(t.id), &CImageButton::clicked, this, t.onClick);
-    SetUpKeyboard();
-    // Adding files is the first thing to do.
-    Control(IDC_ADD)->setFocus();
-
-    // Shown while a close waits for the file in hand: over the foot of the job list.
-    m_closingNote = new QLabel(QStringLiteral("Closing once the file being converted is done..."), this);
-    m_closingNote->setObjectName(QStringLiteral("closingNote"));
-    m_closingNote->setAlignment(Qt::AlignCenter);
-    m_closingNote->setFrameStyle(QFrame::Box | QFrame::Plain);
-    m_closingNote->setAutoFillBackground(true);
-    m_closingNote->setBackgroundRole(QPalette::ToolTipBase);
-    m_closingNote->setForegroundRole(QPalette::ToolTipText);
-    const QRect list = m_list->geometry();
-    const int height = m_closingNote->fontMetrics().height() + 12;
-    m_closingNote->setGeometry(list.left() + 12, list.bottom() - height - 12, list.width() - 24, height);
-    m_closingNote->hide();
-}
-
-void CConverterDlg::SetUpKeyboard() {
-    // Tab goes through the layout: rows from the top, each from the left.
-    std::vector<const ControlTemplate*> order;
-    for (const ControlTemplate& t : kMainWindowControls)
-        order.push_back(&t);
-    std::stable_sort(order.begin(), order.end(), [](const ControlTemplate* a, const ControlTemplate* b) {
-        return std::pair(a->units.y(), a->units.x()) < std::pair(b->units.y(), b->units.x());
-    });
-    QWidget* previous = nullptr;
-    for (const ControlTemplate* t : order) {
-        QWidget* w = Control(t->id);
-        if (w->focusPolicy() == Qt::NoFocus)
-            continue;
-        if (previous)
-            setTabOrder(previous, w);
-        previous = w;
-    }
-
-    // "&Add" and "&About" share their letter, and the toolkit answers a shared letter by moving the
-    // focus between the buttons without clicking either. The letter stays with the first of them
-    // in the template, Add, so Alt+A adds files at the first press; About keeps its caption.
-    QSet<QString> taken;
-    for (const ControlTemplate& t : kMainWindowControls) {
-        auto* button = qobject_cast<QAbstractButton*>(Control(t.id));
-        if (!button || button->shortcut().isEmpty())
-            continue;
-        const QString key = button->shortcut().toString();
-        if (taken.contains(key))
-            button->setShortcut(QKeySequence());
-        else
-            taken.insert(key);
-    }
-
-    m_list->installEventFilter(this);
-    m_list->viewport()->installEventFilter(this);
-    m_list->viewport()->setAcceptDrops(true);
-}
-
-void CConverterDlg::SetUpImageButtons() {
-    for (const ButtonImageTemplate& b : kButtonImages) {
-        CImageButton* button = Button(b.id);
-        const QString resource = b.resource ? QString::fromUtf8(b.resource) : QString();
-        switch (b.kind) {
-        case ButtonImageKind::Icon:
-            button->SetIconImages(resource, b.size, b.size, resource, b.size, b.size);
-            break;
-        case ButtonImageKind::Bitmap:
-            button->SetBitmapImages(resource, kSettingsHotTransparent, resource, kSettingsNormalTransparent);
-            break;
-        case ButtonImageKind::None:
-            break;
-        }
-        button->ShadeSlotColor(BackHot, 30, true);
-        for (const ControlTemplate& t : kMainWindowControls)
-            if (t.id == b.id && t.toolTip)
-                button->SetTipText(QString::fromUtf8(t.toolTip), true);
-        button->SetSlotColor(TextHot, Rgb(0, 0, 255), true);
-        button->SetSlotColor(TextNormal, Rgb(0, 0, 0), true);
-    }
-}
-
-void CConverterDlg::SetUpJobList() {
-    m_list->setColumnCount(kJobColumnCount);
-    QStringList headings;
-    for (const JobColumnTemplate& c : kJobColumns)
-        headings << QString::fromUtf8(c.heading);
-    m_list->setHeaderLabels(headings);
-    for (int column = 0; column < kJobColumnCount; ++column)
-        m_list->setColumnWidth(column, JobColumnWidth(column, m_list->font()));
-    m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_list->header()->setSectionsClickable(false);
-    m_list->header()->setStretchLastSection(false);
-    m_list->setRootIsDecorated(false);
-    m_list->setItemsExpandable(false);
-    m_list->setSortingEnabled(false);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setUniformRowHeights(true);
-    m_list->setTextElideMode(Qt::ElideRight);
-    m_list->setItemDelegate(new CJobListDelegate(m_list));
 }
 
 void CConverterDlg::AddAboutCommand() {
@@ -326,7 +145,7 @@ void CConverterDlg::OnConvert() {
     // A folder deleted since start-up is made again as start-up makes it; only when that fails do
     // the rows fail.
     if (RowCount() > 0 && !m_batch->IsRunning())
-        EnsureOutputDirectory(m_services.directories, m_outputDirectory->text());
+        EnsureOutputDirectory(m_services.directories, m_ui.outputDirectory->text());
     m_batch->OnConvert();
 }
 
@@ -337,11 +156,11 @@ void CConverterDlg::OnStop() {
 void CConverterDlg::OnBrowse() {
     ::OnBrowse(
         m_services.prompts, m_services.profile,
-        [this](const QString& path) { m_outputDirectory->setText(path); }, m_outputDirectory->text());
+        [this](const QString& path) { m_ui.outputDirectory->setText(path); }, m_ui.outputDirectory->text());
 }
 
 void CConverterDlg::OnOpenOutputDir() {
-    m_folderOpener.Open(m_outputDirectory->text());
+    m_folderOpener.Open(m_ui.outputDirectory->text());
 }
 
 void CConverterDlg::AddFromDesktop(const QStringList& paths) {
@@ -414,8 +233,8 @@ void CConverterDlg::ShowClosePending() {
     // The stop is already asked for; the note says why the window is still there.
     Control(IDC_STOP)->setEnabled(false);
     setCursor(Qt::BusyCursor);
-    m_closingNote->raise();
-    m_closingNote->show();
+    m_ui.closingNote->raise();
+    m_ui.closingNote->show();
 }
 
 namespace {
@@ -430,7 +249,7 @@ bool HoldsLocalFiles(const QMimeData* data) {
 } // namespace
 
 bool CConverterDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_list && event->type() == QEvent::KeyPress) {
+    if (watched == m_ui.list && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->matches(QKeySequence::Delete) || key->key() == Qt::Key_Delete) &&
             Control(IDC_REMOVE)->isEnabled()) {
@@ -439,7 +258,7 @@ bool CConverterDlg::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (watched != m_list->viewport())
+    if (watched != m_ui.list->viewport())
         return false;
     switch (event->type()) {
     case QEvent::DragEnter:
@@ -476,98 +295,10 @@ bool CConverterDlg::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-// The job list, seen by the batch.
-
-int CConverterDlg::RowCount() const {
-    return m_list->topLevelItemCount();
-}
-
-QString CConverterDlg::CellText(int row, int column) const {
-    const QTreeWidgetItem* item = m_list->topLevelItem(row);
-    return item ? item->text(column) : QString();
-}
-
-QStringList CConverterDlg::ColumnTexts(int column) const {
-    QStringList texts;
-    texts.reserve(m_list->topLevelItemCount());
-    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
-        texts << m_list->topLevelItem(row)->text(column);
-    return texts;
-}
-
-void CConverterDlg::SetCellText(int row, int column, const QString& text) {
-    if (QTreeWidgetItem* item = m_list->topLevelItem(row))
-        item->setText(column, text);
-}
-
-void CConverterDlg::SetStatus(int row, const QString& status, const QString& toolTip) {
-    QTreeWidgetItem* item = m_list->topLevelItem(row);
-    if (!item)
-        return;
-    item->setText(kColumnStatus, status);
-    if (item->toolTip(0) == toolTip)
-        return;
-    for (int column = 0; column < kJobColumnCount; ++column)
-        item->setToolTip(column, toolTip);
-}
-
-void CConverterDlg::InsertRow(int row) {
-    m_list->insertTopLevelItem(row, new QTreeWidgetItem());
-}
-
-void CConverterDlg::DeleteRow(int row) {
-    const std::unique_ptr<QTreeWidgetItem> removed(m_list->takeTopLevelItem(row));
-}
-
-void CConverterDlg::DeleteAllRows() {
-    m_list->clear();
-}
-
-bool CConverterDlg::IsRowSelected(int row) const {
-    const QTreeWidgetItem* item = m_list->topLevelItem(row);
-    return item && item->isSelected();
-}
-
-void CConverterDlg::SelectRow(int row, bool ensureVisible) {
-    QTreeWidgetItem* item = m_list->topLevelItem(row);
-    if (!item)
-        return;
-    // A run selects every row it converts. Added one range per row, the selection would grow to
-    // thousands of ranges that every repaint walks; growing the neighbouring range keeps it short.
-    const QAbstractItemModel* model = m_list->model();
-    const QModelIndex first = model->index(row, 0);
-    const QModelIndex last = model->index(row, kJobColumnCount - 1);
-    QItemSelectionModel* selectionModel = m_list->selectionModel();
-    if (!selectionModel->isRowSelected(row, QModelIndex())) {
-        QItemSelection selection = selectionModel->selection();
-        bool grown = false;
-        for (QItemSelectionRange& range : selection) {
-            if (range.bottom() == row - 1 && range.left() == 0 && range.right() == kJobColumnCount - 1) {
-                range = QItemSelectionRange(range.topLeft(), last);
-                grown = true;
-                break;
-            }
-            if (range.top() == row + 1 && range.left() == 0 && range.right() == kJobColumnCount - 1) {
-                range = QItemSelectionRange(first, range.bottomRight());
-                grown = true;
-                break;
-            }
-        }
-        if (grown)
-            selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
-        else
-            selectionModel->select(QItemSelection(first, last), QItemSelectionModel::Select);
-    }
-    if (ensureVisible)
-        m_list->scrollToItem(item);
-}
-
-void CConverterDlg::FocusList() {
-    m_list->setFocus();
-}
+// The window's part of IJobWindow.
 
 QString CConverterDlg::OutputDirectory() const {
-    return m_outputDirectory->text();
+    return m_ui.outputDirectory->text();
 }
 
 void CConverterDlg::EnableCommand(Command command, bool enabled) {
@@ -575,7 +306,7 @@ void CConverterDlg::EnableCommand(Command command, bool enabled) {
 }
 
 void CConverterDlg::SetProgressRange(int low, int high) {
-    m_progress->setRange(low, high);
+    m_ui.progress->setRange(low, high);
 }
 
 void CConverterDlg::OpenFolder(const QString& path) {

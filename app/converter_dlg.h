@@ -1,27 +1,24 @@
 #pragma once
 
-#include "batch/job_window.h"
+#include "app/job_list_adapter.h"
+#include "app/main_window_layout.h"
 #include "controls/link_opener.h"
 #include "platform/folder_opener.h"
 #include "platform/platform_services.h"
 #include "settings/encoder_settings.h"
 
 #include <QDialog>
-#include <QHash>
 
 #include <optional>
 
 class CImageButton;
 class CJobBatch;
-class CLinkLabel;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QTreeWidget;
 
 // The main window: the job list, the row of command buttons above it and the output directory
-// below it, laid out from the window's template. It routes every command to its handler, keeps
-// the buttons in the Empty, Ready and Converting states, and asks before quitting.
+// below it, laid out from the window's template (main_window_layout.h). It routes every command to
+// its handler, keeps the buttons in the Empty, Ready and Converting states, and asks before
+// quitting. The batch sees the window through IJobWindow: the rows through the job list adapter,
+// the rest here.
 //
 // Closing the window during a conversion (close box, Escape, Alt+F4) turns into a stop request:
 // the window stays usable until the worker has finished the file in hand, then closes; meanwhile
@@ -30,7 +27,7 @@ class QTreeWidget;
 // PDF files dropped onto the job list, and those named on the command line, are added by the rules
 // of Add (CJobBatch::AddFromDesktop). Delete in the job list removes the selected rows when Remove
 // is enabled.
-class CConverterDlg : public QDialog, private IJobWindow {
+class CConverterDlg : public QDialog, private CJobListAdapter {
     Q_OBJECT
 
 public:
@@ -38,18 +35,18 @@ public:
     ~CConverterDlg() override;
 
     // The control with the template's number (see main_window_template.h), or nullptr.
-    QWidget* Control(int id) const { return m_controls.value(id, nullptr); }
+    QWidget* Control(int id) const { return m_ui.byId.value(id, nullptr); }
     // The image button with the template's number, or nullptr.
     CImageButton* Button(int id) const;
-    CLinkLabel* HomePageLink() const { return m_homePageLink; }
+    CLinkLabel* HomePageLink() const { return m_ui.homePageLink; }
     // Opens addresses for the window's links and reports failures.
     const CLinkOpener& LinkOpener() const { return m_linkOpener; }
-    QTreeWidget* JobList() const { return m_list; }
+    QTreeWidget* JobList() const { return m_ui.list; }
     CJobBatch& Batch() const { return *m_batch; }
     // True while a close waits for the running conversion to stop.
     bool IsClosePending() const { return m_closePending; }
     // The note shown over the job list while a close waits.
-    QLabel* ClosingNote() const { return m_closingNote; }
+    QLabel* ClosingNote() const { return m_ui.closingNote; }
 
     // Files handed over by the desktop: the command line at start-up, a drop onto the job list.
     void AddFromDesktop(const QStringList& paths);
@@ -81,12 +78,7 @@ protected:
 
 private:
     void OnInitDialog();
-    void CreateControls();
-    void SetUpImageButtons();
-    void SetUpJobList();
     void AddAboutCommand();
-    // Tab order by the layout; a mnemonic letter that two buttons share stays with the first.
-    void SetUpKeyboard();
     void ShowClosePending();
     // True where the window's own background shows: no control, or a frame or a plain label.
     bool IsBackgroundAt(const QPoint& at) const;
@@ -94,32 +86,16 @@ private:
     // Closes now, or once the running conversion has stopped.
     void CloseWhenIdle();
 
-    // IJobWindow, on the UI thread.
-    int RowCount() const override;
-    QString CellText(int row, int column) const override;
-    QStringList ColumnTexts(int column) const override;
-    void SetStatus(int row, const QString& status, const QString& toolTip) override;
-    void SelectRow(int row, bool ensureVisible) override;
+    // The window's part of IJobWindow, on the UI thread.
     QString OutputDirectory() const override;
     void EnableCommand(Command command, bool enabled) override;
     void SetProgressRange(int low, int high) override;
     void OpenFolder(const QString& path) override;
-    void SetCellText(int row, int column, const QString& text) override;
-    void InsertRow(int row) override;
-    void DeleteRow(int row) override;
-    void DeleteAllRows() override;
-    bool IsRowSelected(int row) const override;
-    void FocusList() override;
 
     PlatformServices m_services;
     CLinkOpener m_linkOpener;
     CFolderOpener m_folderOpener;
-    QHash<int, QWidget*> m_controls;
-    CLinkLabel* m_homePageLink = nullptr;
-    QTreeWidget* m_list = nullptr;
-    QLineEdit* m_outputDirectory = nullptr;
-    QProgressBar* m_progress = nullptr;
-    QLabel* m_closingNote = nullptr;
+    MainWindowControls m_ui;
     CJobBatch* m_batch = nullptr;
     bool m_closePending = false;
     std::optional<EncoderPositions> m_unsavedEncoderPositions;

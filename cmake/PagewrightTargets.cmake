@@ -18,6 +18,13 @@ else()
     endif()
 endif()
 
+# What every Windows source of ours wants of <windows.h>: no min and max macros that break
+# std::min and std::max, and none of the rarely used parts (sockets, cryptography, shell).
+add_library(pagewright_system INTERFACE)
+if(WIN32)
+    target_compile_definitions(pagewright_system INTERFACE NOMINMAX WIN32_LEAN_AND_MEAN)
+endif()
+
 add_library(pagewright_sanitize INTERFACE)
 if(PAGEWRIGHT_SANITIZE AND PAGEWRIGHT_SANITIZE_THREAD)
     message(FATAL_ERROR "PAGEWRIGHT_SANITIZE and PAGEWRIGHT_SANITIZE_THREAD cannot be combined")
@@ -32,13 +39,23 @@ if(PAGEWRIGHT_SANITIZE)
     target_link_options(pagewright_sanitize INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Gives one of the project's targets the include root, the warnings and, when asked for, the
-# sanitizers.
+# Gives one of the project's targets the include root, the warnings, the Windows definitions and,
+# when asked for, the sanitizers.
 function(pagewright_defaults target)
     get_target_property(type ${target} TYPE)
     if(type STREQUAL "INTERFACE_LIBRARY")
         target_link_libraries(${target} INTERFACE pagewright_include_root)
         return()
     endif()
-    target_link_libraries(${target} PUBLIC pagewright_include_root PRIVATE pagewright_warnings pagewright_sanitize)
+    target_link_libraries(${target} PUBLIC pagewright_include_root PRIVATE pagewright_warnings pagewright_system pagewright_sanitize)
+endfunction()
+
+# pagewright_check_target(LABEL TARGET...): check-LABEL ("/" becomes "-") builds what the tests
+# labelled LABEL run, so that `scripts/test.sh --quick` builds only the tests it runs.
+function(pagewright_check_target label)
+    string(REPLACE "/" "-" check "check-${label}")
+    if(NOT TARGET ${check})
+        add_custom_target(${check})
+    endif()
+    add_dependencies(${check} ${ARGN})
 endfunction()

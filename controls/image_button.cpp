@@ -2,7 +2,7 @@
 
 #include "controls/drawing/shading.h"
 #include "controls/link_opener.h"
-#include "controls/menu_popup.h"
+#include "controls/menu/menu_popup.h"
 
 #include <QEnterEvent>
 #include <QGuiApplication>

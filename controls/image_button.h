@@ -2,7 +2,7 @@
 
 #include "controls/drawing/button_geometry.h"
 #include "controls/drawing/color_ref.h"
-#include "controls/owner_draw_menu.h"
+#include "controls/menu/owner_draw_menu.h"
 
 #include <QImage>
 #include <QPushButton>

@@ -1,17 +1,10 @@
 #include "controls/link_opener.h"
 
-#include "platform/browser_launcher.h"
-#include "platform/desktop_shell.h"
 #include "platform/prompts.h"
 
 #include <QGuiApplication>
 
 namespace {
-
-// Launch codes at or below this one are failures.
-constexpr int kLastFailureCode = 32;
-// What a refusal of the shell counts as: no application is associated with the address.
-constexpr int kNoAssociation = 31;
 
 QString ReasonFor(int code) {
     switch (code) {
@@ -50,14 +43,12 @@ QString ReasonFor(int code) {
 } // namespace
 
 int CLinkOpener::LaunchAddress(const QString& address) const {
-    if (m_shell.OpenAddress(address))
-        return kLastFailureCode + 1;
-    return m_browser.LaunchBrowser(address).value_or(kNoAssociation);
+    return m_opener.Open(CDesktopOpener::Target::Address, address);
 }
 
 bool CLinkOpener::OpenLink(const QString& address) const {
     const int code = LaunchAddress(address);
-    if (code > kLastFailureCode)
+    if (IsLaunched(code))
         return true;
     m_prompts.Beep(PromptIcon::Exclamation);
     m_prompts.ShowMessage(FailureText(code), QGuiApplication::applicationDisplayName(),

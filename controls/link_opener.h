@@ -1,18 +1,18 @@
 #pragma once
 
+#include "platform/desktop_opener.h"
+
 #include <QString>
 
-class IBrowserLauncher;
-class IDesktopShell;
 class IPrompts;
 
-// Opens web addresses for the link controls: through the desktop shell first, then with the fallback
-// browser; when neither can, it beeps and says why in a message box "Can't open link:" with the
+// Opens web addresses for the link controls by the desktop opener's rule (the shell, then the
+// fallback browser); when neither can, it beeps and says why in a message box "Can't open link:" with the
 // reason. The services outlive the opener.
 class CLinkOpener {
 public:
     CLinkOpener(IDesktopShell& shell, IBrowserLauncher& browser, IPrompts& prompts)
-        : m_shell(shell), m_browser(browser), m_prompts(prompts) {}
+        : m_opener(shell, browser), m_prompts(prompts) {}
 
     // Tries the shell, then the fallback browser. Returns a launch code: above 32 when the address
     // was opened; otherwise the fallback's code when it ran and failed, or the shell's (31, no
@@ -26,7 +26,6 @@ public:
     static QString FailureText(int code);
 
 private:
-    IDesktopShell& m_shell;
-    IBrowserLauncher& m_browser;
+    CDesktopOpener m_opener;
     IPrompts& m_prompts;
 };

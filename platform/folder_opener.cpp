@@ -1,21 +1,12 @@
 #include "platform/folder_opener.h"
 
-#include "platform/browser_launcher.h"
-#include "platform/desktop_shell.h"
 #include "platform/prompts.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
-namespace {
-
-// Launch codes above this one mean the program was started.
-constexpr int kLastFailureCode = 32;
-
-} // namespace
-
 bool CFolderOpener::Open(const QString& folder) {
-    if (m_shell.OpenFolder(folder) || m_launcher.LaunchFileBrowser(folder).value_or(0) > kLastFailureCode)
+    if (IsLaunched(m_opener.Open(CDesktopOpener::Target::Folder, folder)))
         return true;
     if (!m_toldWhere) {
         m_toldWhere = true;

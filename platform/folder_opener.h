@@ -1,19 +1,19 @@
 #pragma once
 
+#include "platform/desktop_opener.h"
+
 #include <QString>
 
-class IBrowserLauncher;
-class IDesktopShell;
 class IPrompts;
 
-// Opens folders in a file browser for the window (its Open button and the end of a run): through
-// the desktop shell first, then with the launcher's file browser. When neither can, the user is told
+// Opens folders in a file browser for the window (its Open button and the end of a run), by the
+// desktop opener's rule: the shell, then the launcher's file browser. When neither can, the user is told
 // once where the folder is, so the text files can still be found; later failures stay quiet. The
 // services outlive the opener.
 class CFolderOpener {
 public:
     CFolderOpener(IDesktopShell& shell, IBrowserLauncher& launcher, IPrompts& prompts)
-        : m_shell(shell), m_launcher(launcher), m_prompts(prompts) {}
+        : m_opener(shell, launcher), m_prompts(prompts) {}
 
     // True when a file browser was started on `folder`.
     bool Open(const QString& folder);
@@ -22,8 +22,7 @@ public:
     static QString WhereText(const QString& folder);
 
 private:
-    IDesktopShell& m_shell;
-    IBrowserLauncher& m_launcher;
+    CDesktopOpener m_opener;
     IPrompts& m_prompts;
     bool m_toldWhere = false;
 };

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds a libFuzzer target with clang and fuzzes it.
 # Usage: scripts/fuzz.sh [TARGET] [SECONDS]
-#   TARGET   engine (default), target_path, cli_options or ini_text
+#   TARGET   engine (default), target_path, cli_options, ini_text or menu_template
 #   SECONDS  how long to fuzz (default 60)
 # The working corpus lives in build/fuzz-corpus/TARGET/, seeded from fuzz/corpus/TARGET/; an input
 # that breaks the target is written to build/fuzz-artifacts/TARGET/ (crash-*, leak-*, timeout-*).
@@ -15,15 +15,15 @@ target=${1:-engine}
 seconds=${2:-60}
 case "$target" in
 engine) max_len=65536 ;;
-target_path | cli_options | ini_text) max_len=4096 ;;
+target_path | cli_options | ini_text | menu_template) max_len=4096 ;;
 *)
-    echo "error: unknown fuzz target '$target' (engine, target_path, cli_options, ini_text)" >&2
+    echo "error: unknown fuzz target '$target' (engine, target_path, cli_options, ini_text, menu_template)" >&2
     exit 2
     ;;
 esac
 build=build/fuzz
-CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAGEWRIGHT_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target "pagewright-fuzz-$target"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target "pagewright-fuzz-$target"
 corpus=build/fuzz-corpus/$target
 artifacts=build/fuzz-artifacts/$target
 mkdir -p "$corpus" "$artifacts"

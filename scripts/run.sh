@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Pagewright (Release) and starts the window. Without a display it converts the sample PDFs
-# with pagewright-cli into ./out/ instead. Installs what a fresh Debian 12 machine lacks.
+# Builds Pagewright (the release preset, build/release) and starts the window. Without a display it
+# converts the sample PDFs with pagewright-cli into ./out/ instead. Installs what a fresh Debian 12
+# machine lacks.
 # Usage: scripts/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,9 +10,8 @@ source scripts/setup.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${GUI_RUNTIME_PACKAGES[@]}"
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_FUZZ=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target pagewright pagewright-cli
+cmake --preset release >/dev/null
+cmake --build --preset release --target pagewright pagewright-cli
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     exec "$build/bin/pagewright"

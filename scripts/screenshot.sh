@@ -10,9 +10,8 @@ ensure_packages "${BUILD_PACKAGES[@]}" fonts-dejavu-core
 output=${1:-docs/screenshot.png}
 about=${2:-docs/about.png}
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DPAGEWRIGHT_BUILD_TESTS=OFF -DPAGEWRIGHT_BUILD_TOOLS=ON >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target grab_main_window
+cmake --preset release -DPAGEWRIGHT_BUILD_TOOLS=ON >/dev/null
+cmake --build --preset release --target grab_main_window
 mkdir -p "$(dirname "$output")" "$(dirname "$about")"
 QT_QPA_PLATFORM=offscreen "$build/bin/grab_main_window" "$output" "$about"
 echo "Saved $output and $about"

@@ -16,8 +16,9 @@
 #include "batch/job_batch.h"
 #include "controls/image_button.h"
 #include "controls/link_opener.h"
-#include "controls/menu_popup.h"
-#include "controls/owner_draw_menu.h"
+#include "controls/menu/menu_popup.h"
+#include "controls/menu/menu_shared_state.h"
+#include "controls/menu/owner_draw_menu.h"
 #include "settings/widgets/encoder_settings_dlg.h"
 #include "tests/fakes/fake_platform.h"
 #include "tests/support/menu_template.h"
@@ -257,7 +258,7 @@ int GrabStates(const QString& dir) {
         ok &= Save(GrabAbout(session), path("about.png"));
         ok &= Save(GrabSettings(session), path("settings.png"));
         ok &= Save(GrabMenu(101), path("menu-classic.png"));
-        COwnerDrawMenu::Switches().flatElsewhere = true;
+        MenuSwitches().flatElsewhere = true;
         ok &= Save(GrabMenu(201), path("menu-flat.png"));
     }
     return ok ? 0 : 1;

@@ -1,24 +1,15 @@
 #include "tests/app/dialog_fixture.h"
 
-#include "app/startup_arguments.h"
-#include "controls/drawing/dialog_units.h"
-#include "controls/drawing/hls_color.h"
-#include "controls/drawing/selected_row.h"
-#include "controls/drawing/shading.h"
 #include "controls/image_button.h"
 #include "controls/link_label.h"
 #include "settings/widgets/encoder_settings_dlg.h"
 #include "settings/widgets/encoder_settings_template.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFontMetricsF>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPainter>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -74,47 +65,6 @@ TEST_F(ConverterDlg, StartsInTheEmptyStateWithEveryControlOfTheTemplate) {
     EXPECT_FALSE(edit->isEnabled()) << "the user cannot type the output directory";
     EXPECT_EQ(m_dlg->size(), m_dlg->minimumSize());
     EXPECT_EQ(m_dlg->size(), m_dlg->maximumSize());
-}
-
-TEST_F(ConverterDlg, JobListHasTheFiveColumnsAndRowSelection) {
-    QTreeWidget* list = List();
-    const QStringList headings = {"NO.", "Name", "Size", "Target", "Status"};
-    ASSERT_EQ(list->columnCount(), 5);
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(list->headerItem()->text(c), headings[c]);
-        EXPECT_EQ(list->columnWidth(c), JobColumnWidth(c, list->font()));
-    }
-    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
-    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_FALSE(list->isSortingEnabled());
-    EXPECT_FALSE(list->header()->sectionsClickable());
-    EXPECT_FALSE(list->rootIsDecorated());
-}
-
-TEST(JobColumns, ScaleWithTheFontAndShowEveryStatusAndRowNumberWhole) {
-    // The widths chosen for the original font, whose base units are 6 pixels wide.
-    const std::vector<int> original = {35, 245, 75, 60, 60};
-    for (int points = 6; points <= 24; ++points) {
-        SCOPED_TRACE(points);
-        QFont font;
-        font.setPointSize(points);
-        const QSizeF base = DialogBaseUnits(font);
-        const QFontMetricsF metrics(font);
-        for (int c = 0; c < kJobColumnCount; ++c) {
-            const int scaled = static_cast<int>(std::lround(original[c] * base.width() / 6));
-            if (c == kColumnNumber || c == kColumnStatus)
-                EXPECT_GE(JobColumnWidth(c, font), scaled) << c;
-            else
-                EXPECT_EQ(JobColumnWidth(c, font), scaled) << c;
-        }
-        for (const QString& status : {kStatusReady, kStatusConverting, kStatusComplete, kStatusFailed})
-            EXPECT_LE(metrics.horizontalAdvance(status) + kCellTextInset,
-                      JobColumnWidth(kColumnStatus, font));
-        for (const char* number : {"10000", "88888", "99999"})
-            EXPECT_LE(metrics.horizontalAdvance(number) + kCellTextInset,
-                      JobColumnWidth(kColumnNumber, font));
-    }
 }
 
 TEST_F(ConverterDlg, ButtonStatesChangeInTheirWriteOrder) {
@@ -226,38 +176,9 @@ TEST_F(ConverterDlg, EnterInTheJobListAsksTheQuitQuestion) {
     EXPECT_TRUE(m_dlg->isVisible());
 }
 
-TEST_F(ConverterDlg, KeyboardFollowsTheLayoutAndEveryControlIsNamed) {
+TEST_F(ConverterDlg, DeleteInTheJobListRemovesTheSelectedRows) {
     Add({Pdf("a"), Pdf("b")});
-    // Tab from the first control of the layout: the top row, the buttons, the list, the output row.
-    Button(IDC_HELP_BUTTON)->setFocus();
-    QStringList visited;
-    for (int i = 0; i < 11; ++i) {
-        visited << QApplication::focusWidget()->accessibleName();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    EXPECT_EQ(visited, (QStringList{"Help", "About", "Add", "Remove", "Clear", "Convert", "Quit", "Job list",
-                                    "Browse", "Open", "Help"}))
-        << "Stop and the output box are disabled";
-
-    for (const ControlTemplate& t : kMainWindowControls) {
-        QWidget* w = m_dlg->Control(t.id);
-        if (!qobject_cast<QPushButton*>(w) && w != List())
-            continue;
-        EXPECT_FALSE(w->accessibleName().isEmpty()) << t.id;
-        EXPECT_FALSE(w->accessibleName().contains('&')) << t.id;
-        EXPECT_FALSE(w->accessibleDescription().isEmpty()) << t.id;
-    }
-
-    // Alt+A adds at the first press; About keeps its caption but not the letter.
-    EXPECT_EQ(Button(IDC_ABOUT_BUTTON)->text(), "&About");
-    EXPECT_TRUE(Button(IDC_ABOUT_BUTTON)->shortcut().isEmpty());
-    List()->setFocus();
-    QTest::keyClick(m_dlg.get(), Qt::Key_A, Qt::AltModifier);
-    EXPECT_TRUE(WaitFor([&] { return m_prompts.pdfPickerCalls == 2; }, 2000))
-        << "a shortcut clicks after a flash";
-    EXPECT_TRUE(Button(IDC_ADD)->hasFocus());
-
-    // Delete removes the selected rows while Remove is enabled.
+    // While Remove is enabled.
     List()->clearSelection();
     List()->topLevelItem(0)->setSelected(true);
     List()->setFocus();
@@ -304,38 +225,6 @@ TEST_F(ConverterDlg, DroppedPdfFilesAreAddedAndOtherFilesNamed) {
     ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
     EXPECT_TRUE(refused);
     EXPECT_EQ(List()->topLevelItemCount(), 3);
-}
-
-TEST(StartupArguments, FilesOptionsAndErrors) {
-    using A = StartupArguments::Action;
-    struct Case {
-        QStringList args;
-        A action;
-        QStringList files;
-    };
-#ifdef Q_OS_WIN
-    const QString root = "C:";
-#else
-    const QString root;
-#endif
-    const QString cwd = root + "/home/me/docs";
-    const std::vector<Case> cases = {
-        {{"a.pdf", root + "/tmp/../b.pdf", QUrl::fromLocalFile(root + "/x/My File.pdf").toString()},
-         A::Run,
-         {cwd + "/a.pdf", root + "/b.pdf", root + "/x/My File.pdf"}},
-        {{"--", "-x.pdf", "--help"}, A::Run, {cwd + "/-x.pdf", cwd + "/--help"}},
-        {{"a.pdf", "--version"}, A::Version, {}},
-        {{"--frobnicate", "a.pdf"}, A::Error, {}},
-    };
-    for (const Case& c : cases) {
-        const StartupArguments parsed = ParseStartupArguments(c.args, cwd);
-        EXPECT_EQ(parsed.action, c.action) << c.args.join(' ').toStdString();
-        QStringList files;
-        for (const QString& file : c.files)
-            files << QDir::toNativeSeparators(file);
-        EXPECT_EQ(parsed.files, files) << c.args.join(' ').toStdString();
-    }
-    EXPECT_EQ(ParseStartupArguments({"--frobnicate"}, cwd).error, "unknown option '--frobnicate'");
 }
 
 TEST_F(ConverterDlg, OpenHelpAndLinkGoToTheDesktopOnceEach) {
@@ -411,41 +300,6 @@ TEST_F(ConverterDlg, ContextMenuOffersAboutPagewrightOnTheBackgroundOnly) {
     }
 }
 
-TEST_F(ConverterDlg, CommandButtonsAreImageButtonsSetUpOneByOne) {
-    const QPalette palette = Button(IDC_ADD)->palette();
-    const ColorRef face = ToColorRef(palette.color(QPalette::Button));
-    for (const ButtonImageTemplate& b : kButtonImages) {
-        SCOPED_TRACE(b.id);
-        CImageButton* button = m_dlg->Button(b.id);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->SlotColor(BackHot), ShadeColor(face, 30));
-        EXPECT_EQ(button->SlotColor(TextHot), Rgb(0, 0, 255));
-        EXPECT_EQ(button->SlotColor(TextNormal), Rgb(0, 0, 0));
-        EXPECT_EQ(button->SlotColor(BackNormal), face);
-        // Every image of the table loads.
-        CImageButton probe(m_dlg->LinkOpener(), "probe");
-        const QString resource = b.resource ? QString::fromUtf8(b.resource) : QString();
-        if (b.kind == ButtonImageKind::Icon) {
-            EXPECT_EQ(probe.SetIconImages(resource, b.size, b.size, resource, b.size, b.size),
-                      ImageButtonResult::Ok);
-        } else if (b.kind == ButtonImageKind::Bitmap) {
-            EXPECT_EQ(probe.SetBitmapImages(resource, Rgb(255, 0, 255), resource, Rgb(255, 255, 255)),
-                      ImageButtonResult::Ok);
-        }
-    }
-    for (const int id : {IDC_HELP_BUTTON, IDC_WEBSITE, IDC_ABOUT_BUTTON}) {
-        EXPECT_EQ(m_dlg->Button(id)->SlotColor(BackHot), face) << id << ": the image button's defaults";
-        EXPECT_EQ(m_dlg->Button(id)->SlotColor(TextHot), ToColorRef(palette.color(QPalette::ButtonText)))
-            << id;
-    }
-    EXPECT_EQ(m_dlg->Button(IDC_HELP_BUTTON)->LinkURL(), "https://www.pagewright.example/help.html");
-    for (const ControlTemplate& t : kMainWindowControls) {
-        if (CImageButton* button = m_dlg->Button(t.id)) {
-            EXPECT_FALSE(button->Menu().IsCreated()) << t.id << ": every button's menu stays empty";
-        }
-    }
-}
-
 TEST_F(ConverterDlg, TheHiddenSettingsButtonOpensTheEncoderSettingsModally) {
     QPushButton* settings = Button(IDC_SETTINGS);
     QString title;
@@ -497,101 +351,6 @@ TEST_F(ConverterDlg, EncoderSettingsThatCannotBeSavedAreSaidSoOnceAndKeptForThis
     EXPECT_EQ(m_prompts.shown.size(), 1u) << "a store that succeeds says nothing";
     m_profile.values.insert(FakeProfileStore::Key("Settings", "Resolution"), "5");
     EXPECT_EQ(openSettings(cancel), "512x384") << "once saved, the file holds again";
-}
-
-TEST_F(ConverterDlg, HoveringOverAddShowsItsCaptionInBlue) {
-    CImageButton* add = m_dlg->Button(IDC_ADD);
-    const auto bluePixels = [&] {
-        const QImage shot = add->grab().toImage();
-        int count = 0;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x)
-                count += shot.pixelColor(x, y) == QColor(0, 0, 255);
-        return count;
-    };
-    EXPECT_EQ(bluePixels(), 0);
-    QWindow* window = m_dlg->windowHandle();
-    QTest::mouseMove(window, add->mapTo(m_dlg.get(), add->rect().center()));
-    QApplication::processEvents();
-    EXPECT_TRUE(add->IsHot());
-    EXPECT_GT(bluePixels(), 0);
-    EXPECT_EQ(add->toolTip(), "Add video files to convert flv video format.");
-    QTest::mouseMove(window, List()->mapTo(m_dlg.get(), List()->rect().center()));
-    QApplication::processEvents();
-    EXPECT_FALSE(add->IsHot());
-    EXPECT_EQ(bluePixels(), 0);
-}
-
-TEST_F(ConverterDlg, SelectedRowsAreFramedAndTintedWithReadableText) {
-    Add({Pdf("first"), Pdf("second")});
-    List()->clearSelection();
-    List()->topLevelItem(0)->setSelected(true);
-    m_dlg->Control(IDC_ADD)->setFocus();
-    QApplication::processEvents();
-    const QImage shot = List()->viewport()->grab().toImage();
-    const QAbstractItemModel* model = List()->model();
-    const QRect name = List()->visualRect(model->index(0, kColumnName));
-    const QRect target = List()->visualRect(model->index(0, kColumnTarget));
-    const QRect row = List()->visualRect(model->index(0, 0)).united(List()->visualRect(model->index(0, 4)));
-    const int middle = row.center().y();
-
-    const QColor highlight = List()->palette().color(QPalette::Active, QPalette::Highlight);
-    const QColor border = shot.pixelColor(row.left() + 2, middle);
-    EXPECT_EQ(border, highlight);
-    EXPECT_EQ(shot.pixelColor(row.left() + 2, row.top()), highlight);
-    EXPECT_EQ(shot.pixelColor(row.right(), middle), highlight);
-    EXPECT_NE(shot.pixelColor(row.left() + 1, middle), highlight) << "the two leftmost pixels stay clear";
-    const QColor fill = shot.pixelColor(target.right() - 2, middle); // right of "txt"
-    EXPECT_EQ(fill, SelectedRowFill(border));
-    EXPECT_EQ(fill, ToQColor(AdjustHlsColor(ToColorRef(highlight), 75, 0)));
-
-    // The text starts 6 pixels into its cell, in the same place on a row that is not selected, and
-    // is dark on the light tint.
-    const auto firstInk = [&](int rowIndex, const QColor& background) {
-        const QRect cell = List()->visualRect(model->index(rowIndex, kColumnName));
-        for (int x = cell.left(); x < cell.right(); ++x)
-            for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
-                if (qGray(shot.pixel(x, y)) < qGray(background.rgb()) - 60)
-                    return x - cell.left();
-        return -1;
-    };
-    const int selectedInset = firstInk(0, fill);
-    EXPECT_GE(selectedInset, kCellTextInset);
-    EXPECT_LE(selectedInset, kCellTextInset + 2);
-    EXPECT_EQ(firstInk(1, List()->palette().color(QPalette::Base)), selectedInset);
-    int darkest = 255;
-    for (int x = name.left(); x < name.right(); ++x)
-        darkest = std::min(darkest, qGray(shot.pixel(x, middle)));
-    EXPECT_LT(darkest, 80) << "the list's text colour, not the pale selected-text colour";
-}
-
-TEST(JobListDelegate, LeavesTheViewsPainterAsItWasGiven) {
-    QTreeWidget list;
-    list.setColumnCount(kJobColumnCount);
-    auto* item = new QTreeWidgetItem(QStringList{"", "/a/b.pdf", "1kb", "txt", "Ready"});
-    list.addTopLevelItem(item);
-    CJobListDelegate delegate;
-    QImage image(300, 40, QImage::Format_ARGB32);
-    QPainter painter(&image);
-    QFont big = list.font();
-    big.setPointSize(30);
-    painter.setFont(big);
-    painter.setPen(QColor(1, 2, 3));
-    painter.setBrush(QColor(4, 5, 6));
-    painter.setClipRect(0, 0, 250, 40);
-    for (const QStyle::State state : {QStyle::State_Selected, QStyle::State_None}) {
-        QStyleOptionViewItem option;
-        option.initFrom(&list);
-        option.widget = &list;
-        option.rect = QRect(10, 5, 120, 20);
-        option.state = state | QStyle::State_Enabled;
-        delegate.paint(&painter, option, list.model()->index(0, kColumnName));
-        EXPECT_TRUE(painter.isActive());
-        EXPECT_EQ(painter.pen().color(), QColor(1, 2, 3));
-        EXPECT_EQ(painter.brush().color(), QColor(4, 5, 6));
-        EXPECT_EQ(painter.font().pointSize(), 30);
-        EXPECT_EQ(painter.clipBoundingRect(), QRectF(0, 0, 250, 40));
-    }
 }
 
 } // namespace

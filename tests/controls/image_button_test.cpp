@@ -1,6 +1,6 @@
 #include "controls/image_button.h"
 
-#include "controls/menu_popup.h"
+#include "controls/menu/menu_popup.h"
 #include "tests/controls/controls_fixture.h"
 #include "tests/support/menu_template.h"
 #include "tests/support/temp_dir.h"

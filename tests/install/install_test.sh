@@ -24,9 +24,13 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 expected="bin/pagewright
 bin/pagewright-cli
 share/applications/example.pagewright.Pagewright.desktop
+share/doc/pagewright-cli/changelog.gz
+share/doc/pagewright-cli/copyright
+share/doc/pagewright/changelog.gz
+share/doc/pagewright/copyright
 share/icons/hicolor/scalable/apps/example.pagewright.Pagewright.svg
-share/man/man1/pagewright-cli.1
-share/man/man1/pagewright.1"
+share/man/man1/pagewright-cli.1.gz
+share/man/man1/pagewright.1.gz"
 installed=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
 [ "$installed" = "$expected" ] || fail "installed files differ:"$'\n'"$installed"
 
@@ -35,10 +39,10 @@ desktop-file-validate "$prefix/share/applications/example.pagewright.Pagewright.
     fail "desktop-file-validate"
 grep -qx 'Exec=pagewright -- %F' "$prefix/share/applications/example.pagewright.Pagewright.desktop" ||
     fail "the desktop entry does not pass files"
-for page in "$prefix"/share/man/man1/*.1; do
-    warnings=$(groff -t -man -ww -z -Tutf8 "$page" 2>&1)
+for page in "$prefix"/share/man/man1/*.1.gz; do
+    warnings=$(gzip -dc "$page" | groff -t -man -ww -z -Tutf8 2>&1)
     [ -z "$warnings" ] || fail "$page: $warnings"
-    grep -q "Pagewright $version" "$page" || fail "$page does not name version $version"
+    gzip -dc "$page" | grep -q "Pagewright $version" || fail "$page does not name version $version"
 done
 
 # The command-line tool, into a folder and to standard output.

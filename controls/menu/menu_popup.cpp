@@ -1,6 +1,7 @@
-#include "controls/menu_popup.h"
+#include "controls/menu/menu_popup.h"
 
-#include "controls/owner_draw_menu.h"
+#include "controls/menu/menu_shared_state.h"
+#include "controls/menu/owner_draw_menu.h"
 
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -27,12 +28,12 @@ CMenuPopup::CMenuPopup(COwnerDrawMenu& menu, IMenuOwner* owner, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    setFont(COwnerDrawMenu::MenuFont());
+    setFont(MenuFont());
     LayOut();
 }
 
 void CMenuPopup::LayOut() {
-    const QFontMetrics metrics(COwnerDrawMenu::MenuFont());
+    const QFontMetrics metrics(MenuFont());
     std::vector<QSize> sizes;
     int width = 0;
     for (int i = 0; i < m_menu.ItemCount(); ++i) {
@@ -148,7 +149,7 @@ void CMenuPopup::Choose(int position) {
 
 void CMenuPopup::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const MenuColors colors = COwnerDrawMenu::SystemColors();
+    const MenuColors colors = MenuSystemColors();
     painter.fillRect(rect(), ToQColor(colors.menu));
     // The raised frame of a menu window.
     QStyleOptionFrame frame;

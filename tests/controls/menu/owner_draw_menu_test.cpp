@@ -1,8 +1,11 @@
-#include "controls/owner_draw_menu.h"
+#include "controls/menu/owner_draw_menu.h"
 
+#include "controls/menu/menu_shared_state.h"
 #include "platform/os_version.h"
-#include "tests/controls/controls_fixture.h"
 #include "tests/support/menu_template.h"
+#include "tests/support/qt_printers.h"
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -12,7 +15,7 @@
 
 namespace {
 
-using OwnerDrawMenu = ControlsTest;
+using OwnerDrawMenu = ::testing::Test;
 
 TEST_F(OwnerDrawMenu, LoadsAHandBuiltTemplateAndRefusesDamagedOnes) {
     // Two words of padding after the header, which its offset skips.
@@ -41,7 +44,7 @@ TEST_F(OwnerDrawMenu, LoadsAHandBuiltTemplateAndRefusesDamagedOnes) {
     EXPECT_EQ(file->ItemFlags(2), static_cast<unsigned>(MenuOwnerDraw | MenuChecked));
     EXPECT_EQ(file->ItemFlags(3), static_cast<unsigned>(MenuOwnerDraw | MenuPopup));
     // Accelerators re-aligned: "&Open" padded to the widest label of its level.
-    const QFontMetrics metrics(COwnerDrawMenu::MenuFont());
+    const QFontMetrics metrics(MenuFont());
     EXPECT_EQ(MenuLabel(file->ItemText(0)).trimmed(), "&Open");
     EXPECT_GE(metrics.horizontalAdvance(MenuLabel(file->ItemText(0))),
               metrics.horizontalAdvance("Show &toolbar"));
@@ -156,12 +159,12 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
     COwnerDrawMenuItem* toolbar = menu.Items()[1].get();
     COwnerDrawMenuItem* radio = menu.Items()[2].get();
     COwnerDrawMenuItem* open = menu.Items()[3].get();
-    const MenuColors colors = COwnerDrawMenu::SystemColors();
+    const MenuColors colors = MenuSystemColors();
 
     // A classic separator with a 15-pixel image is as tall as the larger of 9 and half the menu height.
     MeasureItemRecord measured{&menu, separator};
     menu.MeasureItem(measured);
-    EXPECT_EQ(measured.itemHeight, std::max(9, MenuLineHeight(QFontMetrics(COwnerDrawMenu::MenuFont())) / 2));
+    EXPECT_EQ(measured.itemHeight, std::max(9, MenuLineHeight(QFontMetrics(MenuFont())) / 2));
     EXPECT_EQ(measured.itemWidth, 0);
 
     // Each item is drawn into (3, 5, 150, 21) of a magenta image, as a popup places its items: images
@@ -230,7 +233,7 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        COwnerDrawMenu::Switches().flatElsewhere = c.flat;
+        MenuSwitches().flatElsewhere = c.flat;
         QImage drawn(160, 30, QImage::Format_RGB32);
         drawn.fill(Qt::magenta);
         {
@@ -250,7 +253,7 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
         EXPECT_EQ(outside, 0) << "drawn outside the item";
         EXPECT_NE(drawn.pixelColor(3, 5), QColor(Qt::magenta)) << "the whole item is painted";
     }
-    COwnerDrawMenu::Switches().flatElsewhere = false;
+    MenuSwitches().flatElsewhere = false;
 
     // Measured and drawn in the same font, whatever the menu font is: the label and the accelerator
     // keep a gap and both stay inside the item.
@@ -260,7 +263,7 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
         font.setPointSize(points);
         QApplication::setFont(font, "QMenu");
         for (const bool flat : {false, true}) {
-            COwnerDrawMenu::Switches().flatElsewhere = flat;
+            MenuSwitches().flatElsewhere = flat;
             const QImage drawn = Rendered(menu, open, 0);
             std::vector<int> columns;
             for (int x = 0; x < drawn.width(); ++x)
@@ -278,7 +281,7 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
         }
     }
     QApplication::setFont(original, "QMenu");
-    COwnerDrawMenu::Switches().flatElsewhere = false;
+    MenuSwitches().flatElsewhere = false;
 }
 
 TEST_F(OwnerDrawMenu, SharedImagesByCommand) {
@@ -300,18 +303,18 @@ TEST_F(OwnerDrawMenu, SharedImagesByCommand) {
     ASSERT_TRUE(menu.AppendItem("&Green", 0, 601, &toolbar));
     const int index = menu.Items()[0]->m_sharedImageIndex;
     ASSERT_GE(index, 0);
-    EXPECT_EQ(COwnerDrawMenu::FindCommandImage(601), index);
-    const QImage& green = COwnerDrawMenu::SharedImages().images[static_cast<size_t>(index)];
+    EXPECT_EQ(SharedMenuImages().Find(601), index);
+    const QImage& green = SharedMenuImages().List().images[static_cast<size_t>(index)];
     EXPECT_EQ(green.pixelColor(8, 8), QColor(Qt::green)) << "the image of the button after the separator";
     EXPECT_EQ(green.pixelColor(0, 0).alpha(), 0) << "the mask colour is left out";
 
     // A command that has an image gets the new one in its place; nothing else moves.
-    const size_t count = COwnerDrawMenu::SharedImages().images.size();
+    const size_t count = SharedMenuImages().List().images.size();
     MenuImageList blue;
     ASSERT_TRUE(menu.AddImage(blue, strip.copy(32, 0, 16, 15)));
     EXPECT_EQ(menu.AddToSharedImages(blue, 0, 601), index);
-    EXPECT_EQ(COwnerDrawMenu::SharedImages().images.size(), count);
-    EXPECT_EQ(COwnerDrawMenu::SharedImages().images[static_cast<size_t>(index)].pixelColor(8, 8),
+    EXPECT_EQ(SharedMenuImages().List().images.size(), count);
+    EXPECT_EQ(SharedMenuImages().List().images[static_cast<size_t>(index)].pixelColor(8, 8),
               QColor(Qt::blue));
     // Without a toolbar an item takes the command's image, if it has one.
     ASSERT_TRUE(menu.AppendItem("&Blue again", 0, 601));

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "controls/drawing/color_ref.h"
-#include "controls/drawing/menu_drawing.h"
+#include "controls/menu/menu_images.h"
+#include "controls/menu/menu_item_painter.h"
+#include "controls/menu/menu_template.h"
 
 #include <QByteArrayView>
-#include <QFont>
-#include <QImage>
 #include <QRect>
 #include <QString>
 
@@ -14,41 +14,6 @@
 
 class COwnerDrawMenu;
 class QPainter;
-
-// The flags of a menu item, as menu templates and live menus carry them.
-enum MenuItemFlag : unsigned {
-    MenuString = 0x0,
-    MenuGrayed = 0x1,
-    MenuDisabled = 0x2,
-    MenuChecked = 0x8,
-    MenuPopup = 0x10,
-    MenuEnd = 0x80, // in a template: the last item of its level
-    MenuOwnerDraw = 0x100,
-    MenuRadioCheck = 0x200, // checked with a dot instead of a tick
-    MenuByPosition = 0x400,
-    MenuSeparator = 0x800,
-};
-
-// The state of an item being drawn.
-enum MenuItemState : unsigned {
-    ItemSelected = 0x1,
-    ItemGrayed = 0x2,
-    ItemDisabled = 0x4,
-    ItemChecked = 0x8,
-};
-
-// Images of one size, in order.
-struct MenuImageList {
-    QSize imageSize;
-    std::vector<QImage> images;
-};
-
-// A toolbar as a source of item images: a strip of images side by side, one for each button that is
-// not a separator (command 0), in the order of `commands`.
-struct MenuToolbar {
-    QImage strip;
-    std::vector<unsigned> commands;
-};
 
 // The record of one item of a COwnerDrawMenu, which the menu hands to its drawing and measuring.
 class COwnerDrawMenuItem {
@@ -102,12 +67,13 @@ public:
 
 // A menu whose popup items the program draws itself: an image band at the left of each item, its
 // text, and the accelerator right-aligned, in a classic three-dimensional look or a flat look with a
-// tinted band. The menu keeps a record for every item appended to it; the images of all commands sit
-// in one image list shared by every menu of the process.
+// tinted band (menu_item_painter.h). The menu keeps a record for every item appended to it; the
+// images of all commands sit in one image list shared by every menu of the process
+// (menu_shared_state.h, made on first use).
 //
 // The live menu is the list of items the system shows; the records follow it but can drift apart
 // when the live menu is changed directly (RemoveMenu, AppendMenu); FindMnemonic then matches them up
-// again. The shared list and the look switches are made on first use.
+// again.
 class COwnerDrawMenu {
 public:
     COwnerDrawMenu();
@@ -119,7 +85,7 @@ public:
     virtual void DrawItem(const DrawItemRecord& record);
     // The item's size in the look of the screen, its text measured in the menu font.
     virtual void MeasureItem(MeasureItemRecord& record);
-    // Replaces the menu by the one in a menu template (standard binary layout) read from a file or
+    // Replaces the menu by the one in a menu template (ParseMenuTemplate) read from a file or
     // resource. 1 on success; 0 when it cannot be read or is malformed, the menu left empty.
     virtual int LoadMenuTemplate(const QString& resource);
     virtual int LoadMenuTemplate(QByteArrayView bytes);
@@ -181,23 +147,6 @@ public:
     // three-dimensional flat look), in place of the command's images when it has some. Its index
     // there, or -1.
     int AddToSharedImages(const MenuImageList& list, int index, unsigned commandId) const;
-    // The first index of the command's image in the shared list, or -1.
-    static int FindCommandImage(unsigned commandId);
-    static const MenuImageList& SharedImages();
-
-    // True once a menu has needed the shared state (images, popups, switches, the system): it is made
-    // then, not when the program starts.
-    static bool SharedStateMade();
-
-    // The look switches that every menu follows.
-    static MenuLookSwitches& Switches();
-    // The system: its version class (platform/os_version.h) and whether its theme is the classic one,
-    // both found once.
-    static int SystemVersionClass();
-    static bool SystemClassicTheme();
-    // The system's menu font and colours.
-    static QFont MenuFont();
-    static MenuColors SystemColors();
 
 private:
     struct LiveItem {
@@ -208,18 +157,9 @@ private:
         QString text; // plain items
     };
 
-    void DrawFlat(QPainter& painter, const DrawItemRecord& record) const;
-    void DrawClassic(QPainter& painter, const DrawItemRecord& record) const;
-    void DrawCheckedWithoutImage(QPainter& painter, const QRect& square, QPoint dot, QPoint tick,
-                                 bool selected, const COwnerDrawMenuItem& item) const;
     // The item's image number `shift` after its own (the three-dimensional copies), or a null image.
     QImage ItemImage(const COwnerDrawMenuItem& item, int shift = 0) const;
     ColorRef MaskColor() const;
-    // The look of items on the screen.
-    static MenuLook ScreenLook();
-    // The lighter and the shadow copy of an image when the screen's look is flat with
-    // three-dimensional images; none otherwise.
-    static std::vector<QImage> ThreeDCopies(const QImage& image);
     void SyncRecords();
     // After a template: the popups (or every item) of this level shown as plain items again.
     void MakePlain(bool everyItem);

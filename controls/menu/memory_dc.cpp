@@ -1,4 +1,4 @@
-#include "controls/memory_dc.h"
+#include "controls/menu/memory_dc.h"
 
 #include <QPaintDevice>
 

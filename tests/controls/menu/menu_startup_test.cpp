@@ -1,5 +1,6 @@
 // Without an application object of its own: the program's start-up makes nothing of the menus.
-#include "controls/owner_draw_menu.h"
+#include "controls/menu/menu_shared_state.h"
+#include "controls/menu/owner_draw_menu.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +9,14 @@
 namespace {
 
 TEST(MenuStartUp, TheSharedStateIsMadeOnFirstUseAfterTheApplication) {
-    EXPECT_FALSE(COwnerDrawMenu::SharedStateMade()) << "made while the program started";
+    EXPECT_FALSE(MenuSharedStateMade()) << "made while the program started";
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "menu_startup_tests";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    EXPECT_FALSE(COwnerDrawMenu::SharedStateMade());
+    EXPECT_FALSE(MenuSharedStateMade());
 
     COwnerDrawMenu menu;
     menu.SetImageSize({20, 18});
@@ -24,8 +25,8 @@ TEST(MenuStartUp, TheSharedStateIsMadeOnFirstUseAfterTheApplication) {
     image.fill(Qt::red);
     ASSERT_TRUE(menu.AddImage(list, image));
     EXPECT_EQ(menu.AddToSharedImages(list, 0, 7), 0);
-    EXPECT_TRUE(COwnerDrawMenu::SharedStateMade());
-    EXPECT_EQ(COwnerDrawMenu::SharedImages().imageSize, QSize(20, 18)) << "sized by the first menu to add";
+    EXPECT_TRUE(MenuSharedStateMade());
+    EXPECT_EQ(SharedMenuImages().List().imageSize, QSize(20, 18)) << "sized by the first menu to add";
 }
 
 } // namespace
