@@ -4,6 +4,7 @@
 #include "batch/job_window.h"
 #include "batch/row_event_queue.h"
 #include "engine/file_io.h"
+#include "engine/temporary_files.h"
 #include "runner/ordered_runner.h"
 
 #include <QFileInfo>
@@ -53,6 +54,8 @@ void ConvertThreadProc(const RunRows& rows, RowEventQueue& events, std::atomic<b
             std::filesystem::path target = TargetFileSystemPath(source, outputPath);
             jobs.push_back({std::move(source), std::move(target)});
         }
+        // What runs killed in the middle of a file left in the folder goes first.
+        pagewright::io::RemoveStaleTemporaries(outputPath);
         // Every source of the run, by file identity: no row's text may replace the PDF of another.
         pagewright::io::FileSet sources;
         sources.InsertAll(jobs.size(), [&](std::size_t i) { return jobs[i].source; });

@@ -3,31 +3,16 @@
 #include "engine/file_io.h"
 #include "engine/os_path.h"
 #include "engine/target_path.h"
+#include "engine/temporary_files.h"
 
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <unordered_map>
 
 namespace pagewright::cli {
 
 namespace {
-
-// True when `target` is a regular file changed no earlier than `source`, a regular file, and is not
-// one of the run's sources (that case fails in a conversion, and must fail here too).
-bool TextIsCurrent(const std::string& source, const std::string& target,
-                   const pagewright::io::FileSet& sources) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path text = OsPath(PathFromUtf8(target));
-    const fs::path pdf = OsPath(PathFromUtf8(source));
-    if (!fs::is_regular_file(text, ec) || !fs::is_regular_file(pdf, ec))
-        return false;
-    const auto textTime = fs::last_write_time(text, ec);
-    if (ec)
-        return false;
-    const auto pdfTime = fs::last_write_time(pdf, ec);
-    return !ec && textTime >= pdfTime && !sources.Contains(text);
-}
 
 // The files of `run` that are converted, as the runner's jobs, and a run of them that reports every
 // file of `run` in list order (those left alone too).
@@ -46,34 +31,39 @@ public:
         options.workers = workers;
         options.keep = keep;
         options.startThread = startThread;
-        bool outputFailed = false;
+        bool stopped = false;
         run::OrderedRunner::Hooks hooks;
-        hooks.take = [&](std::size_t) { return !outputFailed; };
+        hooks.take = [&](std::size_t) { return !stopped; };
         if (deliver)
             hooks.deliver = [&](std::size_t i, const BufferSink& text, std::string& reason) {
-                if (deliver(m_run.files[m_fileOf[i]], reinterpret_cast<const char*>(text.Bytes()),
-                            text.Size()))
+                FileResult& file = m_run.files[m_fileOf[i]];
+                switch (deliver(file, reinterpret_cast<const char*>(text.Bytes()), text.Size(), reason)) {
+                case Delivery::Written:
                     return true;
-                outputFailed = true;
-                reason = "not converted: the output failed";
+                case Delivery::Skipped:
+                    file.notWritten = true;
+                    break;
+                case Delivery::Stop:
+                    stopped = true;
+                    break;
+                case Delivery::Failed:
+                    break;
+                }
                 return false;
             };
         hooks.done = [&](std::size_t i, const run::JobResult& result) {
             FileResult& file = m_run.files[m_fileOf[i]];
             file.converted = result.converted;
             file.reason = result.reason;
-            ReportThrough(m_fileOf[i] + 1);
+            if (!stopped)
+                ReportThrough(m_fileOf[i] + 1);
         };
         run::OrderedRunner runner(m_jobs, std::move(options), std::move(hooks));
         const run::RunReport report = runner.Run();
         m_run.workers = report.workers;
         m_run.threadProblem = report.threadProblem;
-        if (outputFailed) {
-            for (std::size_t f = m_reported; f < m_run.files.size(); ++f)
-                m_run.files[f].reason = "not converted: the output failed";
-            return;
-        }
-        ReportThrough(m_run.files.size());
+        if (!stopped)
+            ReportThrough(m_run.files.size());
     }
 
 private:
@@ -91,38 +81,67 @@ private:
     std::size_t m_reported = 0;
 };
 
+// The group key of a target: the file it is, or its name when there is none yet.
+std::string GroupKey(const std::string& target, const io::FileStatus& status, bool exists) {
+    if (exists)
+        return "file " + std::to_string(status.id.first) + ":" + std::to_string(status.id.second);
+    return "name " + JobPathKey(target);
+}
+
 } // namespace
 
 RunResult ConvertAll(const std::vector<std::string>& sources, const std::string& outputDirectory,
                      unsigned jobs, const ProgressCallback& progress, const ThreadStarter& startThread,
-                     Selection selection) {
+                     Selection selection, const io::FileSet& inputs) {
     RunResult run;
     run.files.resize(sources.size());
-    // Every source, by file identity: none of them may be replaced by another's text.
-    pagewright::io::FileSet sourceFiles;
-    sourceFiles.InsertAll(sources.size(), [&](std::size_t i) { return PathFromUtf8(sources[i]); });
-    // The last source of each target: the one whose text a full run leaves.
-    std::unordered_map<std::string, std::size_t> lastOf;
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        run.files[i].source = sources[i];
-        run.files[i].target = MakeTargetPath(sources[i], outputDirectory);
-        if (selection == Selection::Outdated)
-            lastOf[JobPathKey(run.files[i].target)] = i;
-    }
-    std::unordered_map<std::string, bool> current;
-    if (selection == Selection::Outdated)
-        for (const auto& [key, last] : lastOf)
-            current[key] = TextIsCurrent(sources[last], run.files[last].target, sourceFiles);
+    // Every source and list, by file identity: none of them may be replaced by a text.
+    io::FileSet keep = inputs;
+    keep.InsertAll(sources.size(), [&](std::size_t i) { return PathFromUtf8(sources[i]); });
 
+    // Targets grouped by what they are: each group's last source decides its text.
+    std::vector<io::FileStatus> targetStatus(sources.size());
+    std::vector<bool> targetExists(sources.size());
+    std::unordered_map<std::string, std::size_t> groupOf;
+    std::vector<std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        FileResult& file = run.files[i];
+        file.source = sources[i];
+        file.target = MakeTargetPath(sources[i], outputDirectory);
+        targetExists[i] = io::StatusOf(PathFromUtf8(file.target), targetStatus[i]) == 0;
+        const auto [at, added] =
+            groupOf.try_emplace(GroupKey(file.target, targetStatus[i], targetExists[i]), groups.size());
+        if (added)
+            groups.emplace_back();
+        groups[at->second].push_back(i);
+    }
+
+    std::vector<bool> decides(sources.size(), false);
+    for (std::vector<std::size_t>& group : groups) {
+        const std::size_t last = group.back();
+        decides[last] = true;
+        bool current = false;
+        if (selection == Selection::Outdated && targetExists[last] &&
+            targetStatus[last].kind == io::FileKind::Regular && !keep.Find(targetStatus[last].id)) {
+            io::FileStatus pdf;
+            current = io::StatusOf(PathFromUtf8(sources[last]), pdf) == 0 &&
+                      pdf.kind == io::FileKind::Regular && targetStatus[last].modified >= pdf.modified;
+        }
+        run.files[last].upToDate = current;
+        if (group.size() > 1)
+            run.shared.push_back(std::move(group));
+    }
+
+    io::RemoveStaleTemporaries(OsPath(PathFromUtf8(outputDirectory)));
     FileRun fileRun(run, progress);
     for (std::size_t i = 0; i < sources.size(); ++i) {
         FileResult& file = run.files[i];
-        if (selection == Selection::Outdated && current[JobPathKey(file.target)])
-            file.upToDate = true;
-        else
+        if (!decides[i])
+            file.superseded = true;
+        else if (!file.upToDate)
             fileRun.Add(i, {PathFromUtf8(file.source), PathFromUtf8(file.target)});
     }
-    fileRun.Run(jobs, &sourceFiles, startThread, {});
+    fileRun.Run(jobs, &keep, startThread, {});
     return run;
 }
 
@@ -138,7 +157,9 @@ RunResult ConvertAllInOrder(const std::vector<std::string>& sources, unsigned jo
     }
     fileRun.Run(
         jobs, nullptr, startThread,
-        deliver ? deliver : [](const FileResult&, const char*, std::size_t) { return true; });
+        deliver ? deliver : [](const FileResult&, const char*, std::size_t, std::string&) {
+            return Delivery::Written;
+        });
     return run;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 #include "cli/standard_streams.h"
+#include "engine/temporary_files.h"
 
 #include <cstdio>
 #include <exception>
@@ -17,6 +18,7 @@
 #define isatty _isatty
 #define fileno _fileno
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -28,7 +30,8 @@ int Run(const std::vector<std::string>& args) {
         // Standard input through a buffer that reports read errors, for --files-from -.
         pagewright::cli::DescriptorReadBuffer inBuffer(0);
         std::istream in(&inBuffer);
-        return pagewright::cli::RunCli(args, {in, std::cout, std::cerr, errIsTerminal});
+        return pagewright::cli::RunCli(
+            args, {in, std::cout, std::cerr, errIsTerminal, fileno(stdin), fileno(stdout)});
     } catch (const std::exception& e) {
         std::cerr << "pagewright-cli: " << e.what() << "\n";
         return pagewright::cli::kExitFailed;
@@ -51,11 +54,25 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
-    return Run(args);
+    const int status = Run(args);
+    // No signal tells a pipe's writer that its reader has gone: the run ends as any failed one.
+    return status == pagewright::cli::kExitBrokenPipe ? pagewright::cli::kExitFailed : status;
 }
 #else
 int main(int argc, char** argv) {
     pagewright::cli::GuardStandardDescriptors();
-    return Run(std::vector<std::string>(argv + 1, argv + argc));
+    // Before any thread: a run that is interrupted takes its named temporaries with it.
+    pagewright::io::NamedTemporaries::RemoveOnSignals();
+    const int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+    if (status == pagewright::cli::kExitBrokenPipe) {
+        // End as a writer into a closed pipe ends, also when SIGPIPE was ignored for this process.
+        std::signal(SIGPIPE, SIG_DFL);
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        sigprocmask(SIG_UNBLOCK, &pipe, nullptr);
+        std::raise(SIGPIPE);
+    }
+    return status;
 }
 #endif

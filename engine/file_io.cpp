@@ -2,6 +2,7 @@
 
 #include "engine/file_io_detail.h"
 #include "engine/os_path.h"
+#include "engine/temporary_files.h"
 
 #include <algorithm>
 #include <atomic>
@@ -28,7 +29,6 @@ namespace pagewright::io {
 
 using detail::FolderOf;
 using detail::LastError;
-using detail::TemporaryName;
 
 namespace {
 
@@ -67,18 +67,6 @@ int StatPath(const std::filesystem::path& path, StatBuffer& info) {
 #endif
 
 } // namespace
-
-std::string detail::TemporaryName() {
-    static const unsigned salt = std::random_device{}();
-    static std::atomic<unsigned> counter{0};
-#ifdef _WIN32
-    const unsigned long pid = static_cast<unsigned long>(_getpid());
-#else
-    const unsigned long pid = static_cast<unsigned long>(getpid());
-#endif
-    return ".pagewright-" + std::to_string(pid) + "-" + std::to_string(salt) + "-" +
-           std::to_string(counter.fetch_add(1)) + ".tmp";
-}
 
 int CloseFile(UniqueFile& file) {
     if (!file)
@@ -131,6 +119,11 @@ int ReadWholeFile(std::FILE* file, FileBytes& out, unsigned long long limit) {
     const FileKind kind = KindOf(info.st_mode);
     if (kind == FileKind::Directory)
         return EISDIR;
+#ifdef _WIN32
+    const ModTime modified = detail::ModTimeOfDescriptor(_fileno(file));
+#else
+    const ModTime modified{info.st_mtim.tv_sec, info.st_mtim.tv_nsec, true};
+#endif
     if (kind != FileKind::Regular)
         return EINVAL;
 
@@ -149,6 +142,7 @@ int ReadWholeFile(std::FILE* file, FileBytes& out, unsigned long long limit) {
     // A file that shrank while it was read is taken as far as it went.
     out.data = std::move(data);
     out.size = got;
+    out.modified = modified;
     return 0;
 }
 
@@ -156,16 +150,55 @@ ReplacementFile::~ReplacementFile() {
     Discard();
 }
 
+#ifndef _WIN32
+
 void ReplacementFile::Discard() {
     m_file.reset();
-    if (!m_tempPath.empty()) {
-        std::error_code ec;
-        std::filesystem::remove(OsPath(m_tempPath), ec);
-        m_tempPath.clear();
+    if (!m_tempName.empty()) {
+        unlinkat(m_folder, m_tempName.c_str(), 0);
+        m_tempName.clear();
+    }
+    NamedTemporaries::Forget(m_ticket);
+    m_ticket = -1;
+    if (m_folder >= 0) {
+        close(m_folder);
+        m_folder = -1;
     }
 }
 
-#ifndef _WIN32
+namespace {
+
+ModTime ModTimeOf(const StatBuffer& st) {
+    return {st.st_mtim.tv_sec, st.st_mtim.tv_nsec, true};
+}
+
+void FillStatus(const StatBuffer& st, FileStatus& status) {
+    status.kind = KindOf(st.st_mode);
+    status.id = FileId(st.st_dev, st.st_ino);
+    status.modified = ModTimeOf(st);
+}
+
+} // namespace
+
+int StatusOf(const std::filesystem::path& path, FileStatus& status) {
+    status = {};
+    if (HasNulByte(path))
+        return EINVAL;
+    StatBuffer st;
+    if (StatPath(path, st) != 0)
+        return LastError();
+    FillStatus(st, status);
+    return 0;
+}
+
+int StatusOfDescriptor(int fd, FileStatus& status) {
+    status = {};
+    StatBuffer st;
+    if (fstat(fd, &st) != 0)
+        return LastError();
+    FillStatus(st, status);
+    return 0;
+}
 
 UniqueFile OpenFile(const std::filesystem::path& path, const char* mode) {
     return UniqueFile(std::fopen(path.c_str(), mode));
@@ -225,36 +258,43 @@ int InspectTarget(const std::filesystem::path& target, TargetInfo& info) {
     }
     info.mode = static_cast<unsigned>(st.st_mode) & 07777u;
     info.owner = std::make_pair(static_cast<unsigned>(st.st_uid), static_cast<unsigned>(st.st_gid));
-    info.writable = faccessat(AT_FDCWD, info.path.c_str(), W_OK, AT_EACCESS) == 0;
+    // The system's own reason: a read-only file system is not a matter of permissions.
+    if (faccessat(AT_FDCWD, info.path.c_str(), W_OK, AT_EACCESS) != 0)
+        info.writeError = LastError(EACCES);
     return 0;
 }
 
 int ReplacementFile::Create(const TargetInfo& info, Naming naming) {
     Discard();
     m_target = info.path;
-    const std::filesystem::path folder = FolderOf(info.path);
+    m_targetName = info.path.filename().string();
+    m_folder = open(FolderOf(info.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0)
+        return LastError();
     int fd = -1;
 #ifdef O_TMPFILE
     // /proc/self/fd is what gives the nameless file its name in Commit.
     static const bool canLink = access("/proc/self/fd", X_OK) == 0;
     if (naming == Naming::Auto && canLink)
-        fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        fd = openat(m_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 #else
     static_cast<void>(naming);
 #endif
     if (fd < 0) {
         // Not supported here (or the folder cannot take it): a named file, and the reason of its
         // failure is the one reported.
-        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-            const std::filesystem::path temp = folder / TemporaryName();
-            fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-            if (fd >= 0)
-                m_tempPath = temp;
-            else if (errno != EEXIST)
-                return LastError();
+        const int error = NamedTemporaries::MakeNamed(
+            m_folder,
+            [&](const std::string& name) {
+                fd = openat(m_folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+                return fd >= 0 ? 0 : LastError();
+            },
+            m_tempName, m_ticket);
+        if (error != 0) {
+            m_tempName.clear();
+            Discard();
+            return error;
         }
-        if (fd < 0)
-            return EEXIST;
     }
     // The replacement keeps what the old file had; a new file keeps what the umask gave it.
     if (info.owner && fchown(fd, info.owner->first, info.owner->second) != 0) {
@@ -275,7 +315,7 @@ int ReplacementFile::Create(const TargetInfo& info, Naming naming) {
     return 0;
 }
 
-int ReplacementFile::Commit() {
+int ReplacementFile::Commit(const ModTime* stamp) {
     if (!m_file)
         return EBADF;
     errno = 0;
@@ -284,79 +324,105 @@ int ReplacementFile::Commit() {
         Discard();
         return error;
     }
-    if (m_tempPath.empty()) {
+    if (stamp && stamp->known) {
+        const timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(stamp->seconds), stamp->nanoseconds}};
+        if (futimens(fileno(m_file.get()), times) != 0) {
+            const int error = LastError();
+            Discard();
+            return error;
+        }
+    }
+    if (m_tempName.empty()) {
         // Give the nameless file a name in the same folder, then rename that over the target.
         const std::string self = "/proc/self/fd/" + std::to_string(fileno(m_file.get()));
-        const std::filesystem::path folder = FolderOf(m_target);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path temp = folder / TemporaryName();
-            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                m_tempPath = temp;
-                break;
-            }
-            if (errno != EEXIST) {
-                const int error = LastError();
-                Discard();
-                return error;
-            }
-        }
-        if (m_tempPath.empty()) {
+        const int error = NamedTemporaries::MakeNamed(
+            m_folder,
+            [&](const std::string& name) {
+                return linkat(AT_FDCWD, self.c_str(), m_folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0
+                           ? 0
+                           : LastError();
+            },
+            m_tempName, m_ticket);
+        if (error != 0) {
+            m_tempName.clear();
             Discard();
-            return EEXIST;
+            return error;
         }
     }
     int error = 0;
     if (std::fclose(m_file.release()) != 0)
         error = LastError();
     if (error == 0) {
-        std::error_code ec;
-        std::filesystem::rename(m_tempPath, m_target, ec);
-        if (!ec) {
-            m_tempPath.clear();
+        if (renameat(m_folder, m_tempName.c_str(), m_folder, m_targetName.c_str()) == 0) {
+            m_tempName.clear();
+            Discard();
             return 0;
         }
-        error = ec.value();
+        error = LastError();
     }
     Discard();
     return error;
 }
 
-bool FileSet::IdOf(const std::filesystem::path& path, Id& id) {
+bool FileSet::IdOf(const std::filesystem::path& path, FileId& id) {
     StatBuffer st;
     if (HasNulByte(path) || StatPath(path, st) != 0)
         return false;
-    id = Id(st.st_dev, st.st_ino);
+    id = FileId(st.st_dev, st.st_ino);
     return true;
 }
 
 #endif // !_WIN32
 
-void FileSet::Insert(const std::filesystem::path& path) {
-    Id id;
-    if (!IdOf(path, id))
-        return;
-    const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
-    if (at == m_ids.end() || *at != id)
-        m_ids.insert(at, id);
+namespace {
+
+bool ById(const std::pair<FileId, FileSet::Role>& entry, const FileId& id) {
+    return entry.first < id;
 }
 
-void FileSet::InsertAll(std::size_t count, const std::function<std::filesystem::path(std::size_t)>& pathAt) {
+} // namespace
+
+void FileSet::Insert(const FileId& id, Role role) {
+    const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id, ById);
+    if (at == m_ids.end() || at->first != id)
+        m_ids.insert(at, {id, role});
+}
+
+void FileSet::Insert(const std::filesystem::path& path, Role role) {
+    FileId id;
+    if (IdOf(path, id))
+        Insert(id, role);
+}
+
+void FileSet::InsertAll(std::size_t count, const std::function<std::filesystem::path(std::size_t)>& pathAt,
+                        Role role) {
     const auto before = static_cast<std::ptrdiff_t>(m_ids.size());
     for (std::size_t i = 0; i < count; ++i) {
-        Id id;
+        FileId id;
         if (IdOf(pathAt(i), id))
-            m_ids.push_back(id);
+            m_ids.push_back({id, role});
     }
-    std::sort(m_ids.begin() + before, m_ids.end());
-    std::inplace_merge(m_ids.begin(), m_ids.begin() + before, m_ids.end());
-    m_ids.erase(std::unique(m_ids.begin(), m_ids.end()), m_ids.end());
+    // Stable: of two entries for one file, the earlier keeps its role.
+    const auto byId = [](const auto& a, const auto& b) { return a.first < b.first; };
+    std::stable_sort(m_ids.begin() + before, m_ids.end(), byId);
+    std::inplace_merge(m_ids.begin(), m_ids.begin() + before, m_ids.end(), byId);
+    m_ids.erase(std::unique(m_ids.begin(), m_ids.end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                m_ids.end());
 }
 
-bool FileSet::Contains(const std::filesystem::path& path) const {
-    Id id;
+std::optional<FileSet::Role> FileSet::Find(const FileId& id) const {
+    const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id, ById);
+    if (at == m_ids.end() || at->first != id)
+        return std::nullopt;
+    return at->second;
+}
+
+std::optional<FileSet::Role> FileSet::Find(const std::filesystem::path& path) const {
+    FileId id;
     if (m_ids.empty() || !IdOf(path, id))
-        return false;
-    return std::binary_search(m_ids.begin(), m_ids.end(), id);
+        return std::nullopt;
+    return Find(id);
 }
 
 } // namespace pagewright::io

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -43,9 +45,33 @@ bool HasNulByte(const std::filesystem::path& path);
 // a failed open; or 0 with `file` empty and `kind` telling what else is there.
 int OpenRegularFile(const std::filesystem::path& path, UniqueFile& file, FileKind& kind);
 
+// A file's last modification as the system keeps it (nanoseconds where it has them), to be handed on
+// exactly to another file.
+struct ModTime {
+    long long seconds = 0;
+    long nanoseconds = 0;
+    bool known = false;
+    auto operator<=>(const ModTime&) const = default;
+};
+
+// A file's identity: st_dev and st_ino, or on Windows the volume serial number and the file index.
+using FileId = std::pair<unsigned long long, unsigned long long>;
+
+// What a path or an open descriptor leads to (links followed).
+struct FileStatus {
+    FileKind kind = FileKind::Missing;
+    FileId id;
+    ModTime modified;
+};
+// Returns 0 with `status` filled, or the errno value of the failure (ENOENT: nothing there).
+int StatusOf(const std::filesystem::path& path, FileStatus& status);
+// The same for an open descriptor (0, 1, 2...); EBADF when it is not open.
+int StatusOfDescriptor(int fd, FileStatus& status);
+
 struct FileBytes {
     std::unique_ptr<unsigned char[]> data;
     std::size_t size = 0;
+    ModTime modified; // as the file was when its size was taken
 };
 
 // Reads a regular file from the current position to its end, in one piece sized from the file.
@@ -62,14 +88,18 @@ struct TargetInfo {
     // The permission bits and owner of an existing file, for its replacement.
     std::optional<unsigned> mode;
     std::optional<std::pair<unsigned, unsigned>> owner;
-    bool writable = true; // false: an existing file that this process may not write
+    // 0, or why this process may not write an existing file, as the system says it (EACCES, EROFS).
+    int writeError = 0;
 };
 int InspectTarget(const std::filesystem::path& target, TargetInfo& info);
 
 // A file written under a temporary name in the folder of its target and put in place of the target
 // by one rename, only when Commit() succeeds. Until then the target stays exactly as it was; a file
-// that is not committed is removed. On Linux the file has no name at all until Commit, so even a
-// process that is killed leaves nothing behind.
+// that is not committed is removed. On Linux the file has no name at all until Commit (where /proc
+// is mounted), so a process that is killed leaves nothing behind but in the moment between naming
+// and renaming; a name is recorded for RemoveTemporariesOnSignals (engine/temporary_files.h). The
+// temporary is made relative to a descriptor of the folder, so its longer name never makes a path
+// too long where the target's own is not.
 class ReplacementFile {
 public:
     enum class Naming { Auto, Named };
@@ -84,9 +114,10 @@ public:
     // name at once. Returns 0 or an errno value.
     int Create(const TargetInfo& info, Naming naming = Naming::Auto);
     std::FILE* File() const { return m_file.get(); }
-    // Flushes and closes the file and renames it over the target. Returns 0, or an errno value
-    // after which the temporary is gone and the target untouched.
-    int Commit();
+    // Flushes and closes the file, gives it the modification time `stamp` when one is given, and
+    // renames it over the target. Returns 0, or an errno value after which the temporary is gone and
+    // the target untouched.
+    int Commit(const ModTime* stamp = nullptr);
 
 private:
     void Discard();
@@ -94,28 +125,38 @@ private:
     UniqueFile m_file;
     std::filesystem::path m_target;
     std::filesystem::path m_tempPath; // empty while the file has no name
+#ifndef _WIN32
+    int m_folder = -1;      // the target's folder, which every name below is relative to
+    std::string m_tempName; // the temporary's name in it, empty while it has none
+    std::string m_targetName;
+    int m_ticket = -1; // its record for the signal handler
+#endif
 };
 
 // The files that a set of paths name, compared by identity (device and file number): every path
 // that leads to one of them, through links or "..", is found. Paths that name nothing are left out.
+// Each file is kept with its role in the run (a file inserted twice keeps the first).
 class FileSet {
 public:
-    void Insert(const std::filesystem::path& path);
+    enum class Role : unsigned char { Pdf, List };
+
+    void Insert(const std::filesystem::path& path, Role role = Role::Pdf);
+    void Insert(const FileId& id, Role role = Role::Pdf);
     // Inserts the files pathAt(0) to pathAt(count - 1). Their identities are sorted once: inserted
     // one by one, each would move the set behind it, which for a run of many thousands of files
     // takes longer than converting them.
-    void InsertAll(std::size_t count, const std::function<std::filesystem::path(std::size_t)>& pathAt);
-    bool Contains(const std::filesystem::path& path) const;
+    void InsertAll(std::size_t count, const std::function<std::filesystem::path(std::size_t)>& pathAt,
+                   Role role = Role::Pdf);
+    bool Contains(const std::filesystem::path& path) const { return Find(path).has_value(); }
+    std::optional<Role> Find(const std::filesystem::path& path) const;
+    std::optional<Role> Find(const FileId& id) const;
     bool Empty() const { return m_ids.empty(); }
 
-private:
-    // (device, file number): st_dev and st_ino, or on Windows the volume serial number and the
-    // file index.
-    using Id = std::pair<unsigned long long, unsigned long long>;
     // The file's identity; false when there is none to be had (no such file, a NUL byte).
-    static bool IdOf(const std::filesystem::path& path, Id& id);
+    static bool IdOf(const std::filesystem::path& path, FileId& id);
 
-    std::vector<Id> m_ids; // sorted, no duplicates
+private:
+    std::vector<std::pair<FileId, Role>> m_ids; // sorted by identity, no duplicates
 };
 
 } // namespace pagewright::io

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/file_io.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -13,9 +15,10 @@ inline int LastError(int fallback = EIO) {
     return errno != 0 ? errno : fallback;
 }
 
-// A name in a target's folder that no other writer picks: the process, a per-process random salt
-// and a counter.
-std::string TemporaryName();
+#ifdef _WIN32
+// The last modification of an open file, exact (GetFileTime), for ReadWholeFile.
+ModTime ModTimeOfDescriptor(int fd);
+#endif
 
 // The folder of a file path ("." for a bare name).
 inline std::filesystem::path FolderOf(const std::filesystem::path& path) {

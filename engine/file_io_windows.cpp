@@ -8,6 +8,7 @@
 
 #include "engine/file_io_detail.h"
 #include "engine/os_path.h"
+#include "engine/temporary_files.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -30,7 +31,6 @@ namespace pagewright::io {
 
 using detail::FolderOf;
 using detail::LastError;
-using detail::TemporaryName;
 
 namespace {
 
@@ -133,17 +133,62 @@ UniqueFile StreamOf(UniqueHandle& handle, int flags, const char* mode) {
     return file;
 }
 
-bool FileId(const std::filesystem::path& path, std::pair<unsigned long long, unsigned long long>& id) {
-    const UniqueHandle h = OpenExisting(path, 0);
+// 100-nanosecond ticks since 1601, as the system keeps them, and back.
+ModTime FromFileTime(const FILETIME& ft) {
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return {static_cast<long long>(ticks / 10000000ull), static_cast<long>(ticks % 10000000ull) * 100, true};
+}
+
+FILETIME ToFileTime(const ModTime& time) {
+    const unsigned long long ticks = static_cast<unsigned long long>(time.seconds) * 10000000ull +
+                                     static_cast<unsigned long long>(time.nanoseconds / 100);
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(ticks);
+    ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return ft;
+}
+
+int StatusOfHandle(HANDLE h, FileStatus& status) {
+    status.kind = KindOfHandle(h);
     BY_HANDLE_FILE_INFORMATION info;
-    if (!h || !GetFileInformationByHandle(h.get(), &info))
-        return false;
-    id = {info.dwVolumeSerialNumber,
-          (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-    return true;
+    if (status.kind != FileKind::Regular && status.kind != FileKind::Directory)
+        return 0;
+    if (!GetFileInformationByHandle(h, &info))
+        return LastWindowsError();
+    status.id = {info.dwVolumeSerialNumber,
+                 (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    status.modified = FromFileTime(info.ftLastWriteTime);
+    return 0;
 }
 
 } // namespace
+
+ModTime detail::ModTimeOfDescriptor(int fd) {
+    FILETIME written;
+    const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (h == INVALID_HANDLE_VALUE || !GetFileTime(h, nullptr, nullptr, &written))
+        return {};
+    return FromFileTime(written);
+}
+
+int StatusOf(const std::filesystem::path& path, FileStatus& status) {
+    status = {};
+    if (HasNulByte(path))
+        return EINVAL;
+    const UniqueHandle h = OpenExisting(path, 0);
+    if (!h)
+        return LastWindowsError();
+    return StatusOfHandle(h.get(), status);
+}
+
+int StatusOfDescriptor(int fd, FileStatus& status) {
+    status = {};
+    const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (h == INVALID_HANDLE_VALUE)
+        return EBADF;
+    return StatusOfHandle(h, status);
+}
 
 UniqueFile OpenFile(const std::filesystem::path& path, const char* mode) {
     const std::wstring wideMode(mode, mode + std::strlen(mode));
@@ -196,54 +241,78 @@ int InspectTarget(const std::filesystem::path& target, TargetInfo& info) {
         }
     }
     // A read-only file keeps its text; the folder's permissions show when the file is replaced.
-    info.writable = attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        info.writeError = EACCES;
     return 0;
+}
+
+void ReplacementFile::Discard() {
+    m_file.reset();
+    if (!m_tempPath.empty()) {
+        DeleteFileW(OsPath(m_tempPath).c_str());
+        m_tempPath.clear();
+    }
 }
 
 int ReplacementFile::Create(const TargetInfo& info, Naming) {
     Discard();
     m_target = info.path;
     const std::filesystem::path folder = FolderOf(info.path);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path temp = folder / TemporaryName();
-        // CREATE_NEW: fails when the name exists, so nothing of another writer is touched.
-        UniqueHandle h(CreateFileW(OsPath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
-                continue;
-            return ErrnoFrom(error);
-        }
-        m_tempPath = temp;
-        m_file = StreamOf(h, _O_WRONLY | _O_BINARY, "wb");
-        if (!m_file) {
-            const int error = LastError();
-            Discard();
-            return error;
-        }
-        return 0;
-    }
-    return EEXIST;
+    std::string name;
+    int ticket = -1;
+    const int error = NamedTemporaries::MakeNamed(
+        -1,
+        [&](const std::string& candidate) {
+            const std::filesystem::path temp = folder / candidate;
+            // CREATE_NEW: fails when the name exists, so nothing of another writer is touched.
+            UniqueHandle h(CreateFileW(OsPath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!h) {
+                const DWORD why = GetLastError();
+                return why == ERROR_FILE_EXISTS || why == ERROR_ALREADY_EXISTS ? EEXIST : ErrnoFrom(why);
+            }
+            m_tempPath = temp;
+            m_file = StreamOf(h, _O_WRONLY | _O_BINARY, "wb");
+            return m_file ? 0 : LastError();
+        },
+        name, ticket);
+    if (error != 0)
+        Discard();
+    return error;
 }
 
-int ReplacementFile::Commit() {
+int ReplacementFile::Commit(const ModTime* stamp) {
     if (!m_file)
         return EBADF;
     errno = 0;
     int error = 0;
     if (std::fflush(m_file.get()) != 0 || std::ferror(m_file.get()))
         error = LastError();
+    if (error == 0 && stamp && stamp->known) {
+        const FILETIME written = ToFileTime(*stamp);
+        if (!SetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file.get()))), nullptr, nullptr,
+                         &written))
+            error = LastWindowsError();
+    }
     if (std::fclose(m_file.release()) != 0 && error == 0)
         error = LastError();
     if (error != 0) {
         Discard();
         return error;
     }
-    // One call puts the complete text in place of the old one, or leaves the old one as it was.
-    if (!MoveFileExW(OsPath(m_tempPath).c_str(), OsPath(m_target).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = LastWindowsError();
+    // One call puts the complete text in place of the old one, or leaves the old one as it was. A
+    // file that another handle holds open (another job looking at its text file, a virus scanner)
+    // cannot be replaced until it is closed: such a refusal is tried again for a moment.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(OsPath(m_tempPath).c_str(), OsPath(m_target).c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            break;
+        const DWORD why = GetLastError();
+        if (attempt < 30 && (why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION)) {
+            Sleep(10);
+            continue;
+        }
+        error = ErrnoFrom(why);
         Discard();
         return error;
     }
@@ -251,8 +320,13 @@ int ReplacementFile::Commit() {
     return 0;
 }
 
-bool FileSet::IdOf(const std::filesystem::path& path, Id& id) {
-    return !HasNulByte(path) && FileId(path, id);
+bool FileSet::IdOf(const std::filesystem::path& path, FileId& id) {
+    FileStatus status;
+    if (StatusOf(path, status) != 0 ||
+        (status.kind != FileKind::Regular && status.kind != FileKind::Directory))
+        return false;
+    id = status.id;
+    return true;
 }
 
 } // namespace pagewright::io

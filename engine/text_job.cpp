@@ -4,6 +4,7 @@
 #include "engine/pdf_text_extractor.h"
 #include "engine/stream_decoder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <system_error>
@@ -24,6 +25,13 @@ bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) 
 }
 
 constexpr char kNoMemoryToInflate[] = "not enough memory to inflate a stream";
+
+// Where a PDF's header must start: its first kilobyte holds "%PDF-" (some writers put bytes before
+// it, which readers accept up to there).
+bool LooksLikePdf(const unsigned char* data, std::size_t size) {
+    constexpr std::size_t kHeaderWindow = 1024;
+    return decode::FindBytes(data, "%PDF-", static_cast<std::ptrdiff_t>(std::min(size, kHeaderWindow))) >= 0;
+}
 
 } // namespace
 
@@ -47,8 +55,11 @@ bool TextJob::Open(const std::filesystem::path& source, const std::filesystem::p
         return Fail("the file name holds a NUL byte");
     if (m_toFile && IsSameFile(source, target))
         return Fail("the text file would overwrite the PDF itself");
-    if (m_toFile && keep && keep->Contains(target))
-        return Fail("the text file would overwrite a PDF of this run");
+    if (m_toFile && keep) {
+        if (const auto role = keep->Find(target))
+            return Fail(*role == io::FileSet::Role::List ? "the text file would overwrite a list of this run"
+                                                         : "the text file would overwrite a PDF of this run");
+    }
 
     // The PDF must be a regular file, opened without ever waiting on a pipe.
     io::FileKind kind = io::FileKind::Missing;
@@ -65,8 +76,8 @@ bool TextJob::Open(const std::filesystem::path& source, const std::filesystem::p
         if (m_place.kind != io::FileKind::Missing && m_place.kind != io::FileKind::Regular)
             return Fail(std::string("the text file is ") + io::DescribeKind(m_place.kind) +
                         ", not a regular file");
-        if (!m_place.writable)
-            return Fail("cannot write the text file: " + ErrorText(EACCES));
+        if (m_place.writeError != 0)
+            return Fail("cannot write the text file: " + ErrorText(m_place.writeError));
     }
 
     const int error = io::ReadWholeFile(in.get(), m_pdf);
@@ -75,6 +86,11 @@ bool TextJob::Open(const std::filesystem::path& source, const std::filesystem::p
         return Fail("not enough memory to read the PDF");
     if (error != 0)
         return Fail("cannot read the PDF: " + ErrorText(error));
+    // Anything else named .pdf (an empty file, a picture, a download that failed) would give an
+    // empty text in place of a good one.
+    if (!LooksLikePdf(m_pdf.data.get(), m_pdf.size))
+        return Fail("not a PDF file");
+    m_modified = m_pdf.modified;
     return true;
 }
 
@@ -181,8 +197,9 @@ bool TextJob::Commit() {
             Write(m_text);
             m_text = {};
         }
+        // The text carries the PDF's time as it was read: a PDF changed since is newer than its text.
         if (m_writeError == 0)
-            m_writeError = m_out->Commit();
+            m_writeError = m_out->Commit(&m_modified);
         m_out.reset();
         if (m_writeError != 0)
             return Fail("cannot write the text file: " + ErrorText(m_writeError));

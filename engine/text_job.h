@@ -44,8 +44,9 @@ public:
     TextJob& operator=(const TextJob&) = delete;
 
     // The checks and the reading of ConvertFile: false, with the reason, when a path holds a NUL
-    // byte, the text file would be the PDF or a file of `keep`, the PDF cannot be opened or read,
-    // or the text file's place cannot take a regular file. An empty `target` keeps the text in
+    // byte, the text file would be the PDF or a file of `keep` (a PDF or a list of the run), the PDF
+    // cannot be opened or read or is no PDF (no "%PDF-" in its first 1,024 bytes), or the text
+    // file's place cannot take a regular file. An empty `target` keeps the text in
     // memory and checks only the PDF. `cancel`, when given and set, ends the conversion steps
     // between two streams (the job then fails).
     bool Open(const std::filesystem::path& source, const std::filesystem::path& target,
@@ -70,8 +71,9 @@ public:
     // After the last part: the PDF's memory is given back.
     bool EndParts();
 
-    // Puts the text in place of the text file, which until then stays as it was; for a job without
-    // a text file, only tells whether the text is whole. False with the reason when the text is not
+    // Puts the text in place of the text file, which until then stays as it was, with the PDF's
+    // modification time as Open read it; for a job without a text file, only tells whether the text
+    // is whole. False with the reason when the text is not
     // whole or cannot be written or put in place.
     bool Commit();
 
@@ -95,6 +97,7 @@ private:
 
     io::FileBytes m_pdf;
     io::TargetInfo m_place;
+    io::ModTime m_modified; // the PDF's, when it was read
     bool m_toFile = false;
     const std::atomic<bool>* m_cancel = nullptr;
     BufferSink m_text;

@@ -13,6 +13,7 @@ namespace pagewright::run {
 namespace {
 
 constexpr char kNoMemory[] = "not enough memory to inflate a stream";
+constexpr char kNoMemoryForThread[] = "not enough memory";
 // Replacement files (texts of large PDFs) held open by jobs made ahead: no new job starts beyond
 // this many, so a list of large PDFs cannot run the process out of file descriptors.
 constexpr std::size_t kFilesAhead = 32;
@@ -90,7 +91,8 @@ RunReport OrderedRunner::Run() {
     if (m_jobs.empty())
         return report;
     std::size_t wanted = m_options.workers != 0 ? m_options.workers : std::thread::hardware_concurrency();
-    wanted = std::clamp<std::size_t>(wanted, 1, m_jobs.size());
+    // Not fewer than asked for when the jobs are fewer: a large PDF is shared among all of them.
+    wanted = std::max<std::size_t>(wanted, 1);
     const std::size_t ahead = m_options.ahead != 0 ? m_options.ahead : 16 * wanted;
     m_ring.reserve(ahead);
     for (std::size_t i = 0; i < ahead; ++i)
@@ -109,16 +111,26 @@ RunReport OrderedRunner::Run() {
                 runner.m_changed.notify_all();
             }
         };
-        m_workers = 1;
+        // Counted before they start: the first thread may take the first job, which is split
+        // only when others are there to share it.
+        {
+            const std::lock_guard lock(m_mutex);
+            m_workers = wanted;
+        }
         for (std::size_t t = 1; t < wanted; ++t) {
             try {
                 auto work = [this] { WorkerLoop(); };
                 threads.push_back(m_options.startThread ? m_options.startThread(work) : std::jthread(work));
-                const std::lock_guard lock(m_mutex);
-                ++m_workers;
             } catch (const std::system_error& e) {
                 // The threads already running and this one share the work between them.
                 report.threadProblem = e.code().message();
+                const std::lock_guard lock(m_mutex);
+                m_workers = threads.size() + 1;
+                break;
+            } catch (const std::bad_alloc&) {
+                report.threadProblem = kNoMemoryForThread;
+                const std::lock_guard lock(m_mutex);
+                m_workers = threads.size() + 1;
                 break;
             }
         }
@@ -133,6 +145,7 @@ RunReport OrderedRunner::Run() {
         slot->Reset();
     report.mostHeldBytes = m_mostHeld;
     report.mostAhead = m_mostAhead;
+    report.split = m_split;
     return report;
 }
 
@@ -155,7 +168,12 @@ void OrderedRunner::ConsumerLoop() {
                 (m_options.gated && m_taken < m_next && SlotOf(m_taken).state == Slot::State::Ready))) {
             const std::size_t i = m_taken;
             lock.unlock();
-            const bool go = !m_hooks.take || m_hooks.take(i);
+            bool go = true;
+            try {
+                go = !m_hooks.take || m_hooks.take(i);
+            } catch (const std::bad_alloc&) {
+                go = false; // the front end cannot take the job in hand: the run ends before it
+            }
             lock.lock();
             // A cut while the hook ran counts as its refusal.
             if (!go || m_stopTaking) {
@@ -250,6 +268,7 @@ void OrderedRunner::RunJob(std::size_t i, std::unique_lock<std::mutex>& lock) {
         slot.state = Slot::State::Splitting;
         slot.countsFile = true;
         ++m_files;
+        ++m_split;
         m_splitting.push_back(i);
         const TextJob& splitting = *slot.job;
         lock.unlock();
@@ -348,21 +367,29 @@ void OrderedRunner::Finish(std::size_t i, std::unique_lock<std::mutex>& lock) {
     lock.unlock();
 
     JobResult result;
-    if (!job) {
-        result.reason = kNoMemory;
-    } else {
-        result.converted = job->Commit();
-        result.reason = job->Reason();
-        if (result.converted && m_jobs[i].target.empty() && m_hooks.deliver) {
-            std::string reason;
-            result.converted = m_hooks.deliver(i, job->Text(), reason);
-            if (!result.converted)
-                result.reason = std::move(reason);
+    try {
+        if (job) {
+            result.converted = job->Commit();
+            result.reason = job->Reason();
+            if (result.converted && m_jobs[i].target.empty() && m_hooks.deliver) {
+                std::string reason;
+                result.converted = m_hooks.deliver(i, job->Text(), reason);
+                if (!result.converted)
+                    result.reason = std::move(reason);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        result.converted = false;
     }
+    if (!result.converted && result.reason.empty())
+        result.reason = kNoMemory;
     job.reset();
-    if (m_hooks.done)
-        m_hooks.done(i, result);
+    try {
+        if (m_hooks.done)
+            m_hooks.done(i, result);
+    } catch (const std::bad_alloc&) {
+        // What the front end could not record stays as it had it: not converted.
+    }
     lock.lock();
 }
 

@@ -54,6 +54,7 @@ struct RunReport {
     std::string threadProblem;     // why fewer threads than asked for could be started
     std::size_t mostHeldBytes = 0; // the most text held in memory at once by jobs made ahead
     std::size_t mostAhead = 0;     // the most jobs started past the one next finished, plus one
+    std::size_t split = 0;         // PDFs converted in parts
 };
 
 // Converts a list of PDFs on several threads and puts their texts in place strictly in list order,
@@ -79,7 +80,10 @@ struct RunReport {
 //
 // The calling thread is one of the workers: it converts while nothing is ready to be finished.
 // Every conversion failure, lack of memory included, fails its job alone; no exception leaves a
-// worker thread. Hooks run on the calling thread, never two at a time, and may not call Run.
+// worker thread, nor Run: a hook that runs out of memory fails its job (deliver), keeps it
+// unrecorded (done: the front end still has it as not converted) or ends the run before it (take),
+// and a thread that cannot be had for lack of memory is a refused thread. Hooks run on the calling
+// thread, never two at a time, and may not call Run.
 class OrderedRunner {
 public:
     struct Hooks {
@@ -144,6 +148,7 @@ private:
     std::size_t m_files = 0;                   // replacement files held open by jobs made ahead
     std::size_t m_mostHeld = 0;
     std::size_t m_mostAhead = 0;
+    std::size_t m_split = 0;
     bool m_stopTaking = false;
     bool m_ended = false; // the workers leave
 };

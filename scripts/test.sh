@@ -8,7 +8,9 @@ source scripts/setup.sh
 
 # util-linux (setpriv, prlimit): hostile cases run as an unprivileged user under a process limit.
 # desktop-file-utils and groff-base: the installed desktop entry and manual pages are checked.
-ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev fonts-dejavu-core util-linux desktop-file-utils groff-base
+# strace: a hostile case holds a read of a PDF while the PDF is replaced.
+ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev fonts-dejavu-core util-linux desktop-file-utils groff-base \
+    strace
 # Number reading is tested under a locale with a decimal comma.
 ensure_locale de_DE.UTF-8
 

@@ -75,7 +75,9 @@ TEST_F(CliApp, UsageErrorsExitTwoAndConvertNothing) {
     EXPECT_EQ(Run({"-o", P("no-such-dir"), P("a.pdf")}), kExitUsage);
     EXPECT_NE(m_err.str().find("does not exist"), std::string::npos);
     EXPECT_FALSE(fs::exists(m_dir / "no-such-dir")) << "a missing output directory must not be created";
-    EXPECT_EQ(Run({"-o", P("a.pdf"), P("b.pdf")}), kExitUsage); // a file is no directory
+    EXPECT_EQ(Run({"-o", P("a.pdf"), P("b.pdf")}), kExitUsage);
+    EXPECT_NE(m_err.str().find("output directory '" + P("a.pdf") + "' is not a directory"), std::string::npos)
+        << m_err.str();
     EXPECT_EQ(Run({"-o", P("out"), "--files-from", P("no-list.txt")}), kExitUsage);
     EXPECT_EQ(Run({"--bogus", P("a.pdf")}), kExitUsage);
     EXPECT_FALSE(fs::exists(m_dir / "out" / "b.txt"));

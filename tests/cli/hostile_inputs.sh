@@ -7,6 +7,8 @@
 # Usage: hostile_inputs.sh CLI PDF PDF2
 #   CLI       the pagewright-cli to try
 #   PDF PDF2  two small PDFs with different texts in them
+# $PAGEWRIGHT_CLI_WITHOUT_MEMORY, when set, is a build of CLI whose worker threads find no memory
+# (tests/cli/worker_without_memory.cpp); cases that need it, root, or strace say so when skipped.
 set -u
 cli=$(realpath "$1")
 pdf=$(realpath "$2")
@@ -268,6 +270,245 @@ expect_status 1
 for n in 1 2 3; do
     grep -q pagewright-cli "out/f$n.txt" && fail "a message landed in out/f$n.txt"
 done
+end
+
+# 10. Standard output that fails is a failure, named once; a broken pipe ends the run as SIGPIPE does.
+begin "texts to a full disk fail, each reason named once"
+cp "$pdf" in/a.pdf
+cp "$pdf2" in/b.pdf
+err=$(timeout 20 "$cli" -o - in/a.pdf in/gone.pdf in/b.pdf 2>&1 >/dev/full)
+status=$?
+expect_status 1
+expect_err "in/a.pdf: cannot write to standard output: No space left on device"
+expect_err "in/gone.pdf: cannot open the PDF"
+expect_err "0 of 3 files converted to standard output, 2 failed, 1 not written: cannot write to standard output: No space left on device"
+[[ "$err" == *"in/b.pdf"* ]] && fail "the file not written is named on its own: $err"
+end
+
+begin "texts to a closed standard output fail"
+cp "$pdf" in/a.pdf
+err=$(timeout 20 "$cli" -o - in/a.pdf 2>&1 >&-)
+status=$?
+expect_status 1
+expect_err "in/a.pdf: cannot write to standard output: Bad file descriptor"
+expect_err "0 of 1 file converted"
+end
+
+begin "a small file system filling up cuts the last text, which fails (root)"
+if [ "$(id -u)" != 0 ]; then
+    echo "# skipped: mounting a file system needs root"
+else
+    mkdir fs
+    mount -t tmpfs -o size=64k tmpfs fs
+    # One page of 4,096 bytes left: the texts fill it and the last one is cut.
+    head -c $((15 * 4096)) /dev/zero >fs/filler
+    "$cli" -q -o . "$pdf"
+    size=$(wc -c <"$(basename "${pdf%.*}").txt")
+    count=$((4096 / size + 1))
+    for n in $(seq 1 "$count"); do cp "$pdf" "in/f$n.pdf"; done
+    err=$(timeout 20 "$cli" -j 2 -o - $(seq -f 'in/f%g.pdf' 1 "$count") 2>&1 >fs/out)
+    status=$?
+    expect_status 1
+    expect_err "in/f$count.pdf: cannot write to standard output: No space left on device"
+    expect_err "$((count - 1)) of $count files converted to standard output, 1 failed"
+    umount fs
+fi
+end
+
+begin "a broken pipe ends the run as SIGPIPE does, also when it was ignored"
+for n in $(seq 1 200); do cp "$pdf" "in/f$n.pdf"; done
+(trap '' PIPE; timeout 20 "$cli" -j 2 -o - in/f*.pdf 2>err; echo "$?" >status) | head -c 10 >/dev/null
+status=$(cat status)
+err=$(cat err)
+expect_status 141
+[ -z "$err" ] || fail "standard error not quiet: $err"
+end
+
+# 11. No input of the run is ever an output.
+begin "standard output appended to or over a PDF or a list of the run writes nothing"
+cp "$pdf" in/a.pdf
+cp "$pdf2" in/b.pdf
+cp in/a.pdf a.keep
+cp in/b.pdf b.keep
+err=$(timeout 20 "$cli" -o - in/a.pdf in/b.pdf 2>&1 >>in/b.pdf)
+status=$?
+expect_status 2
+expect_err "standard output is the PDF 'in/b.pdf' of this run: nothing written"
+# (Outside a command substitution: bash 5.2 takes "1<>" there for standard input.)
+timeout 20 "$cli" -o - in/a.pdf in/b.pdf 1<>in/a.pdf 2>err
+status=$?
+err=$(cat err)
+expect_status 2
+expect_err "standard output is the PDF 'in/a.pdf' of this run"
+printf 'in/a.pdf\n' >list
+err=$(timeout 20 "$cli" -o - --files-from list 2>&1 >>list)
+status=$?
+expect_status 2
+expect_err "standard output is the list 'list' of this run"
+expect_file list "in/a.pdf"
+cmp -s in/a.pdf a.keep || fail "in/a.pdf was changed"
+cmp -s in/b.pdf b.keep || fail "in/b.pdf was changed"
+end
+
+begin "a list of the run in the output folder is not overwritten"
+cp "$pdf" a.pdf
+printf 'a.pdf\n' >out/a.txt
+run "$cli" -o out --files-from out/a.txt
+expect_status 1
+expect_err "a.pdf: the text file would overwrite a list of this run"
+expect_file out/a.txt "a.pdf"
+err=$(timeout 20 "$cli" -o out --files-from - 2>&1 <out/a.txt)
+status=$?
+expect_status 1
+expect_err "the text file would overwrite a list of this run"
+expect_file out/a.txt "a.pdf"
+end
+
+# 12. Reasons as the system gives them, and paths that only the folder's descriptor keeps short.
+begin "a read-only file system is named as such (root)"
+if [ "$(id -u)" != 0 ]; then
+    echo "# skipped: mounting a file system needs root"
+else
+    cp "$pdf" in/a.pdf
+    cp "$pdf" in/b.pdf
+    mkdir ro
+    mount -t tmpfs -o size=64k tmpfs ro
+    echo "$earlier" >ro/a.txt
+    mount -o remount,ro ro
+    run "$cli" -o ro in/a.pdf in/b.pdf
+    expect_status 1
+    expect_err "in/a.pdf: cannot write the text file: Read-only file system"
+    expect_err "in/b.pdf: cannot create the text file: Read-only file system"
+    expect_file ro/a.txt "$earlier"
+    umount ro
+fi
+end
+
+begin "an output folder whose text paths are just short enough"
+cp "$pdf" in/a.pdf
+# A folder path of 4,079 bytes: out/a.txt has 4,085, a temporary's name would not fit beside it.
+component=$(printf 'f%.0s' $(seq 1 150))
+deep=$dir/d
+while [ ${#deep} -lt 3900 ]; do deep=$deep/$component; done
+last=$(printf 'g%.0s' $(seq 1 $((4079 - ${#deep} - 1))))
+deep=$deep/$last
+# Made one folder at a time from inside the one before: the whole path is beyond what mkdir -p takes.
+(
+    cd "$dir" && mkdir d && cd d || exit 1
+    for part in $(echo "${deep#"$dir"/d/}" | tr / ' '); do mkdir "$part" && cd "$part" || exit 1; done
+) || fail "cannot make the folder"
+run "$cli" -o "$deep" in/a.pdf
+expect_status 0
+[ "$(find d -type f)" = "${deep#"$dir"/}/a.txt" ] || fail "the folder does not hold a.txt alone: $(find d -type f | tail -c 200)"
+end
+
+# 13. Only PDFs are converted.
+begin "an empty file or a picture named .pdf keeps the earlier text"
+: >in/empty.pdf
+printf '\211PNG\r\n\032\n\0\0\0\rIHDR' >in/picture.pdf
+echo "$earlier" >out/empty.txt
+echo "$earlier" >out/picture.txt
+run "$cli" -o out in/empty.pdf in/picture.pdf
+expect_status 1
+expect_err "in/empty.pdf: not a PDF file"
+expect_err "in/picture.pdf: not a PDF file"
+expect_file out/empty.txt "$earlier"
+expect_file out/picture.txt "$earlier"
+end
+
+# 14. Targets grouped by what they are, and --update converting what a full run converts.
+begin "two text files that are one file through a link: the later PDF decides"
+cp "$pdf" in/a.pdf
+cp "$pdf2" in/b.pdf
+"$cli" -q -o . in/b.pdf
+for j in 1 2; do
+    echo "$earlier" >out/a.txt
+    ln -sf a.txt out/b.txt
+    run "$cli" -j "$j" -o out in/a.pdf in/b.pdf
+    expect_status 0
+    expect_err "in/a.pdf and in/b.pdf share the text file"
+    expect_err "1 of 2 files converted into out, 1 left to a later PDF of the same text file"
+    cmp -s out/a.txt b.txt || fail "-j $j: out/a.txt does not hold the text of in/b.pdf"
+done
+end
+
+begin "--update tries the unreadable last PDF of a group again (unprivileged)"
+mkdir a b
+cp "$pdf" a/x.pdf
+cp "$pdf2" b/x.pdf
+chmod 000 b/x.pdf
+for pass in 1 2; do
+    run "${user[@]}" "$cli" --update -o out a/x.pdf b/x.pdf
+    expect_status 1
+    expect_err "b/x.pdf: cannot open the PDF: Permission denied"
+    [ -e out/x.txt ] && fail "run $pass: out/x.txt written from a PDF that does not decide it"
+done
+end
+
+begin "--update converts again a PDF replaced while it was read"
+if ! strace -o /dev/null true 2>/dev/null; then
+    echo "# skipped: strace cannot trace here"
+else
+    cp "$pdf" x.pdf
+    cp "$pdf2" new.pdf
+    "$cli" -q -o . new.pdf
+    # The read of x.pdf is held for 3 s once its bytes are in: the PDF is replaced meanwhile.
+    strace -f -qq -o trace -P x.pdf -e trace=read -e inject=read:delay_exit=3000000 \
+        "$cli" -q --update -o out x.pdf 2>/dev/null &
+    traced=$!
+    for _ in $(seq 1 200); do grep -q DELAYED trace 2>/dev/null && break; sleep 0.05; done
+    grep -q DELAYED trace || fail "the read was not held"
+    cp new.pdf x.new
+    mv x.new x.pdf
+    wait "$traced"
+    run "$cli" --update -o out x.pdf
+    expect_status 0
+    cmp -s out/x.txt new.txt || fail "out/x.txt does not hold the text of the PDF that replaced it"
+fi
+end
+
+# 15. Lack of memory in a worker thread fails its files alone.
+begin "a worker that finds no memory fails its files alone"
+if [ -z "${PAGEWRIGHT_CLI_WITHOUT_MEMORY:-}" ]; then
+    echo "# skipped: PAGEWRIGHT_CLI_WITHOUT_MEMORY not set"
+else
+    for n in $(seq 1 20); do
+        cp "$pdf" "in/f$n.pdf"
+        echo "$earlier" >"out/f$n.txt"
+    done
+    "$cli" -q -o . in/f1.pdf
+    run "$PAGEWRIGHT_CLI_WITHOUT_MEMORY" -j 2 -o out $(seq -f 'in/f%g.pdf' 1 20)
+    expect_status 1
+    expect_err "not enough memory"
+    [[ "$err" == *"failed"* && "$err" == *" of 20 files converted"* ]] || fail "no summary: $err"
+    for n in $(seq 1 20); do
+        if ! cmp -s "out/f$n.txt" f1.txt && [ "$(cat "out/f$n.txt")" != "$earlier" ]; then
+            fail "out/f$n.txt is neither the earlier text nor the new one"
+        fi
+    done
+fi
+end
+
+# 16. A run that is stopped removes its temporaries.
+begin "SIGTERM, SIGINT or SIGHUP at any moment leave no temporary"
+for n in $(seq 1 1500); do cp "$pdf" "in/f$n.pdf"; done
+"$cli" -q -o out in/f*.pdf
+cp out/f1.txt whole.txt
+leftover=0
+for trial in $(seq 1 60); do
+    signal=$(((trial % 3 == 0) ? 2 : (trial % 3 == 1) ? 15 : 1))
+    env --default-signal=INT,TERM,HUP "$cli" -q -o out in/f*.pdf &
+    pid=$!
+    sleep "0.$(printf '%03d' $((RANDOM % 400)))"
+    kill -s "$signal" "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    status=$?
+    [ "$status" = 0 ] || [ "$status" = $((128 + signal)) ] || fail "signal $signal: exit status $status"
+    leftover=$((leftover + $(find out -name '.pagewright-*' | wc -l)))
+    find out -name '.pagewright-*' -delete
+done
+[ "$leftover" = 0 ] || fail "$leftover temporaries left behind"
+for n in $(seq 1 1500); do cmp -s "out/f$n.txt" whole.txt || { fail "out/f$n.txt not whole"; break; }; done
 end
 
 exit $failed

@@ -1,5 +1,6 @@
 #include "engine/file_io.h"
 #include "engine/pdf_text_extractor.h"
+#include "engine/temporary_files.h"
 #include "engine/text_job.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
@@ -16,6 +17,8 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -92,6 +95,17 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
          "in.pdf",
          std::string("victim\0.txt", 11),
          "the file name holds a NUL byte"},
+        // Only PDFs are converted: anything else named .pdf would give an empty text.
+        {"empty file as source", [](const fs::path& d) { return WriteBytes(d / "e.pdf", ""), true; }, "e.pdf",
+         "out.txt", "not a PDF file"},
+        {"picture as source",
+         [](const fs::path& d) {
+             return WriteBytes(d / "p.pdf", "\x89PNG\r\n\x1a\n" + std::string(2000, 'x')), true;
+         },
+         "p.pdf", "out.txt", "not a PDF file"},
+        {"header past the first 1,024 bytes",
+         [](const fs::path& d) { return WriteBytes(d / "late.pdf", std::string(1020, ' ') + kPdf), true; },
+         "late.pdf", "out.txt", "not a PDF file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -114,6 +128,9 @@ TEST_F(ConvertFileFailures, FailureLeavesTheEarlierTextAndCreatesNothing) {
         EXPECT_EQ(ReadBytes(dir / "in.pdf"), kPdf);
         EXPECT_EQ(Names(dir.Path()), before);
     }
+    // A header that starts within the first 1,024 bytes is a PDF's.
+    WriteBytes(m_dir / "late.pdf", std::string(1019, ' ') + kPdf);
+    EXPECT_TRUE(m_engine.ConvertFile(m_dir / "late.pdf", m_dir / "late.txt", &m_reason)) << m_reason;
 }
 
 TEST_F(ConvertFileFailures, TargetNamingTheSourceOrAnotherSourceOfTheRunIsRefused) {
@@ -173,6 +190,56 @@ TEST_F(ConvertFileFailures, ReplacementKeepsThePermissionsAndWritesThroughALink)
     EXPECT_EQ(ReadBytes(m_dir / "real" / "t.txt"), "kept\r\n");
     EXPECT_EQ(Names(m_dir.Path()), (std::set<std::string>{"in.pdf", "out.txt", "link.txt", "real"}));
     EXPECT_EQ(Names(m_dir / "real"), std::set<std::string>{"t.txt"});
+}
+#endif
+
+#ifndef _WIN32
+// Only the temporaries of this host's processes that have ended, owned by this user, are removed.
+TEST_F(ConvertFileFailures, StaleTemporariesOfEndedProcessesOfThisHostAreRemoved) {
+    // ".pagewright-HOST-PID-SALT-N.tmp": the host's part as this process makes it.
+    const std::string own = pagewright::io::TemporaryName();
+    const std::string host = own.substr(0, own.find('-', std::string(".pagewright-").size()) + 1);
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    const std::string ended = std::to_string(child);
+    enum class What { File, Folder, OtherUsersFile };
+    struct Case {
+        std::string name;
+        What what;
+        bool removed;
+    };
+    const bool root = geteuid() == 0;
+    const std::vector<Case> cases = {
+        {host + ended + "-77-0.tmp", What::File, true},
+        {host + ended + "-77-12.tmp", What::File, true},
+        {".pagewright-0123456789ab-" + ended + "-77-0.tmp", What::File, false}, // another host's
+        {host + "1-77-0.tmp", What::File, false},                               // a process that runs
+        {host + std::to_string(getpid()) + "-77-0.tmp", What::File, false},     // this one's
+        {host + ended + "-77-0.txt", What::File, false},
+        {host + ended + "-x-0.tmp", What::File, false},
+        {host + ended + "-77-1.tmp", What::Folder, false},
+        // Only root can give a file away; for any other user the file is its own.
+        {host + ended + "-77-2.tmp", What::OtherUsersFile, !root},
+    };
+    for (const Case& c : cases) {
+        if (c.what == What::Folder) {
+            fs::create_directory(m_dir / c.name);
+            continue;
+        }
+        WriteBytes(m_dir / c.name, "partial");
+        if (c.what == What::OtherUsersFile && root) {
+            ASSERT_EQ(chown((m_dir / c.name).c_str(), 65534, 65534), 0);
+        }
+    }
+    std::size_t removed = 0;
+    for (const Case& c : cases)
+        removed += c.removed ? 1 : 0;
+    EXPECT_EQ(pagewright::io::RemoveStaleTemporaries(m_dir.Path()), removed);
+    for (const Case& c : cases)
+        EXPECT_EQ(fs::exists(m_dir / c.name), !c.removed) << c.name;
 }
 #endif
 

@@ -22,8 +22,10 @@ const std::string kText = "\r\nHello\r\nWorld\r\n";
 
 class StreamDecoder : public ::testing::Test {
 protected:
-    // Converts `pdf` through a real file and returns the target's bytes.
-    std::string Convert(const std::string& pdf, bool expectedResult = true) {
+    // Converts `body` through a real file and returns the target's bytes. A body without a PDF
+    // header gets one: only PDFs are converted.
+    std::string Convert(const std::string& body, bool expectedResult = true) {
+        const std::string pdf = body.starts_with("%PDF-") ? body : "%PDF-1.4\n" + body;
         const auto source = m_dir / "in.pdf";
         const auto target = m_dir / "out.txt";
         WriteBytes(source, pdf);

@@ -1,6 +1,7 @@
 #include "runner/ordered_runner.h"
 
 #include "engine/pdf_text_extractor.h"
+#include "tests/support/failing_new.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
 #include "tools/pdf_builder.h"
@@ -123,7 +124,8 @@ TEST_F(OrderedRun, JobsAreTakenAndFinishedInListOrderOnAnyNumberOfWorkers) {
             };
             OrderedRunner runner(m_jobs, options, hooks);
             self = &runner;
-            runner.Run();
+            const RunReport report = runner.Run();
+            EXPECT_EQ(report.split, workers > 1 ? 4u : 0u) << "the large PDFs are shared among the workers";
             // Taken in order, each finished after it was taken and before the next one is finished.
             std::size_t taken = 0;
             std::size_t done = 0;
@@ -346,6 +348,54 @@ TEST_F(OrderedRun, AThousandTinyPdfsStoppedAtRandomMomentsKeepOrderAndStop) {
         for (std::size_t i = 0; i < kNames; ++i) {
             const std::size_t last = i + kNames < stopAt ? i + kNames : i;
             EXPECT_EQ(ReadBytes(m_jobs[i].target), last < stopAt ? m_expected[last] : "earlier") << i;
+        }
+    }
+}
+
+// Memory runs short in a worker thread: the job in its hands fails alone with its reason, the worker
+// goes on with the next, and no exception leaves a thread or Run. With text files and without.
+TEST_F(OrderedRun, AWorkerWithoutMemoryFailsItsJobsAloneAndTheRunGoesOn) {
+    for (int i = 0; i < 24; ++i)
+        AddJob("n" + std::to_string(i), "no memory " + std::to_string(i), i % 6 == 5 ? 80 : 1);
+    for (const bool toMemory : {false, true}) {
+        SCOPED_TRACE(toMemory ? "texts in memory" : "text files");
+        std::vector<Job> jobs = m_jobs;
+        for (Job& job : jobs) {
+            WriteBytes(job.target, "earlier");
+            if (toMemory)
+                job.target.clear();
+        }
+        const std::size_t failedBefore = pagewright::testing::FailedAllocations();
+        RunOptions options;
+        options.workers = 2;
+        options.splitBytes = 2000;
+        options.partBytes = 300;
+        options.startThread = [](std::function<void()> work) {
+            return std::jthread([work = std::move(work)] {
+                pagewright::testing::FailNextAllocations(1);
+                work();
+            });
+        };
+        std::vector<JobResult> results(jobs.size());
+        OrderedRunner::Hooks hooks;
+        hooks.take = [&](std::size_t i) {
+            // The first job waits until the worker has met the failure: it has then taken a job.
+            while (i == 0 && pagewright::testing::FailedAllocations() == failedBefore)
+                std::this_thread::yield();
+            return true;
+        };
+        hooks.deliver = [](std::size_t, const BufferSink&, std::string&) { return true; };
+        hooks.done = [&](std::size_t i, const JobResult& result) { results[i] = result; };
+        OrderedRunner(jobs, options, hooks).Run();
+        // The worker's first job is job 0: the calling thread waits in take(0) until it has failed.
+        EXPECT_FALSE(results[0].converted);
+        EXPECT_EQ(results[0].reason, "not enough memory to inflate a stream");
+        EXPECT_EQ(ReadBytes(m_jobs[0].target), "earlier");
+        for (std::size_t i = 1; i < jobs.size(); ++i) {
+            EXPECT_TRUE(results[i].converted) << i << ": " << results[i].reason;
+            if (!toMemory) {
+                EXPECT_TRUE(SameBytes(ReadBytes(m_jobs[i].target), m_expected[i])) << i;
+            }
         }
     }
 }
