@@ -44,11 +44,37 @@ QRect RowBounds(const QStyleOptionViewItem& option, const QModelIndex& index) {
     return QRect(QPoint(first.left(), option.rect.top()), QPoint(last.right(), option.rect.bottom()));
 }
 
-// A cell's text, kCellTextInset pixels in, on one line, vertically centred, cut with an ellipsis.
-void DrawCellText(QPainter* painter, const QStyleOptionViewItem& option, const QString& text) {
-    const QRect textRect = SelectedCellTextRect(option.rect);
+// A cell's text, kCellTextInset pixels in, on one line, vertically centred, cut with an ellipsis. A
+// failed row's status follows its mark, in the failed colour.
+void DrawCellText(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
+                  const QString& text) {
+    QRect textRect = SelectedCellTextRect(option.rect);
     painter->setFont(option.font);
-    painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
+    QColor color = option.palette.color(QPalette::Active, QPalette::Text);
+    if (index.column() == kColumnStatus && text == kStatusFailed) {
+        color = FailedTextColor(option.palette.color(QPalette::Active, QPalette::Base),
+                                SelectedRowFill(option.palette.color(QPalette::Active, QPalette::Highlight)));
+        const int line = option.fontMetrics.height();
+        const QRect mark = FailedMarkRect(textRect, line);
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(color);
+        painter->drawEllipse(mark);
+        // The exclamation mark, cut out of the circle in the colour behind it.
+        const QColor behind =
+            option.state & QStyle::State_Selected
+                ? SelectedRowFill(option.palette.color(QPalette::Active, QPalette::Highlight))
+                : option.palette.color(QPalette::Active, QPalette::Base);
+        const qreal stroke = std::max<qreal>(1.0, mark.width() / 7.0);
+        const QPointF centre = QRectF(mark).center();
+        const qreal h = mark.height();
+        painter->setBrush(behind);
+        painter->drawRect(QRectF(centre.x() - stroke / 2, mark.top() + h * 0.2, stroke, h * 0.4));
+        painter->drawRect(QRectF(centre.x() - stroke / 2, mark.top() + h * 0.7, stroke, stroke));
+        painter->setBrush(Qt::NoBrush);
+        textRect = FailedTextRect(textRect, line);
+    }
+    painter->setPen(color);
     const QString shown = option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width());
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
@@ -60,8 +86,12 @@ int JobColumnWidth(int column, const QFont& font) {
     int minimum = 0;
     if (column == kColumnNumber)
         minimum = CellWidthFor(metrics, WidestRowNumbers());
-    else if (column == kColumnStatus)
-        minimum = CellWidthFor(metrics, {kStatusReady, kStatusConverting, kStatusComplete, kStatusFailed});
+    else if (column == kColumnStatus) {
+        const int line = static_cast<int>(std::ceil(metrics.height()));
+        const int markRoom = FailedTextRect(QRect(0, 0, 1000, line), line).left();
+        minimum = std::max(CellWidthFor(metrics, {kStatusReady, kStatusConverting, kStatusComplete}),
+                           CellWidthFor(metrics, {kStatusFailed}) + markRoom);
+    }
     return ScaledPixelWidth(kJobColumns[column].width, DialogBaseUnits(font), minimum);
 }
 
@@ -92,7 +122,7 @@ void CJobListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         const QWidget* view = option.widget;
         QStyle* style = view ? view->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, view);
-        DrawCellText(painter, cell, CellText(index));
+        DrawCellText(painter, cell, index, CellText(index));
         painter->restore();
         return;
     }
@@ -104,6 +134,6 @@ void CJobListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setPen(QPen(highlight, 1));
     painter->setBrush(Qt::NoBrush);
     painter->drawRect(frame.adjusted(0, 0, -1, -1));
-    DrawCellText(painter, option, CellText(index));
+    DrawCellText(painter, option, index, CellText(index));
     painter->restore();
 }

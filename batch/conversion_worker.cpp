@@ -23,14 +23,32 @@ const QString kNoMemory = QStringLiteral("not enough memory to convert the PDF")
 
 } // namespace
 
+QString FailureSummary(int failed, int rows, int withoutText) {
+    if (failed == 0)
+        return {};
+    QString text = failed == 1
+                       ? QStringLiteral("1 of %1 files could not be converted.").arg(rows)
+                       : QStringLiteral("%1 of %2 files could not be converted.").arg(failed).arg(rows);
+    text += QStringLiteral(" The tooltip of each row marked \"Failed\" says why.");
+    const QString why = QStringLiteral(" (images, hexadecimal strings or unsupported encodings).");
+    if (withoutText == 1)
+        text += QStringLiteral("\n\n1 PDF gave no text") + why;
+    else if (withoutText > 1)
+        text += QStringLiteral("\n\n%1 PDFs gave no text").arg(withoutText) + why;
+    return text;
+}
+
 void ConvertThreadProc(const RunRows& rows, RowEventQueue& events, std::atomic<bool>& stopRequested) {
     namespace run = pagewright::run;
     int taken = 0;
     int done = 0;
+    int failed = 0;
+    int withoutText = 0;
     try {
         const std::filesystem::path outputPath = ToFileSystemPath(rows.outputDirectory);
         std::vector<run::Job> jobs;
         jobs.reserve(static_cast<std::size_t>(rows.sources.size()));
+        // Job i is the row rows.rows[i].
         for (const QString& name : rows.sources) {
             std::filesystem::path source = ToFileSystemPath(name);
             std::filesystem::path target = TargetFileSystemPath(source, outputPath);
@@ -50,15 +68,17 @@ void ConvertThreadProc(const RunRows& rows, RowEventQueue& events, std::atomic<b
         hooks.take = [&](std::size_t i) {
             if (stopRequested.load())
                 return false;
-            events.SelectRow(static_cast<int>(i));
-            events.SetStatus(static_cast<int>(i), kStatusConverting, {});
+            events.TakeRow(rows.rows[static_cast<qsizetype>(i)], i);
             taken = static_cast<int>(i) + 1;
             return true;
         };
         hooks.done = [&](std::size_t i, const run::JobResult& result) {
             // A PDF without text is complete all the same; the tooltip says why its text is empty.
-            events.SetStatus(static_cast<int>(i), result.converted ? kStatusComplete : kStatusFailed,
+            events.SetStatus(rows.rows[static_cast<qsizetype>(i)],
+                             result.converted ? kStatusComplete : kStatusFailed,
                              QString::fromStdString(result.reason));
+            failed += result.converted ? 0 : 1;
+            withoutText += result.converted && !result.reason.empty() ? 1 : 0;
             done = static_cast<int>(i) + 1;
         };
         run::OrderedRunner runner(jobs, std::move(options), std::move(hooks));
@@ -71,8 +91,10 @@ void ConvertThreadProc(const RunRows& rows, RowEventQueue& events, std::atomic<b
     } catch (const std::bad_alloc&) {
         // The rows in hand cannot be finished; they say why. The rest keep "Ready".
         try {
-            for (int row = done; row < taken; ++row)
-                events.SetStatus(row, kStatusFailed, kNoMemory);
+            for (int i = done; i < taken; ++i)
+                events.SetStatus(rows.rows[i], kStatusFailed, kNoMemory);
+            failed += taken - done;
+            done = taken;
         } catch (const std::bad_alloc&) {
         }
     }
@@ -80,7 +102,8 @@ void ConvertThreadProc(const RunRows& rows, RowEventQueue& events, std::atomic<b
     // A folder that has gone (and so made every row fail) is not shown.
     const bool stopped = stopRequested.exchange(false);
     try {
-        events.EndRun(!stopped && QFileInfo(rows.outputDirectory).isDir() ? rows.outputDirectory : QString());
+        events.EndRun(!stopped && QFileInfo(rows.outputDirectory).isDir() ? rows.outputDirectory : QString(),
+                      FailureSummary(failed, done, withoutText));
     } catch (const std::bad_alloc&) {
     }
 }

@@ -21,7 +21,7 @@ const QString kWarning = QStringLiteral("Warning");
 
 CJobBatch::CJobBatch(IJobWindow& window, IPrompts& prompts, QObject* parent)
     : QObject(parent), m_window(window), m_prompts(prompts),
-      m_events(std::make_unique<RowEventQueue>(window, m_stopRequested)) {}
+      m_events(std::make_unique<RowEventQueue>(window, prompts, m_stopRequested)) {}
 
 CJobBatch::~CJobBatch() {
     WaitUntilIdle();
@@ -54,47 +54,111 @@ void CJobBatch::OnAdd() {
     AddFiles(m_prompts.PickPdfFiles());
 }
 
+namespace {
+
+// The overwrite question over a series of files: asked file by file, with "Yes to All" and "No to
+// All" while more are to be asked, until one of those answers the rest.
+class OverwriteQuestions {
+public:
+    OverwriteQuestions(IPrompts& prompts, int toAsk) : m_prompts(prompts), m_toAsk(toAsk) {}
+
+    // Whether the text file at `target` may be replaced. Only a Yes allows it.
+    bool Allow(const QString& target) {
+        --m_toAsk;
+        if (m_forTheRest != Undecided)
+            return m_forTheRest == AllYes;
+        switch (m_prompts.AskYesNoInSeries(kOverwriteQuestion + target + QStringLiteral("!"), kWarning,
+                                           PromptIcon::Exclamation, m_toAsk > 0)) {
+        case PromptAnswer::Yes:
+            return true;
+        case PromptAnswer::YesToAll:
+            m_forTheRest = AllYes;
+            return true;
+        case PromptAnswer::NoToAll:
+            m_forTheRest = AllNo;
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    IPrompts& m_prompts;
+    int m_toAsk;
+    enum { Undecided, AllYes, AllNo } m_forTheRest = Undecided;
+};
+
+} // namespace
+
 void CJobBatch::AddFiles(const QStringList& paths) {
+    const QList<LeftOutPath> leftOut = AddPaths(paths);
+    if (!leftOut.isEmpty())
+        m_prompts.ShowMessage(LeftOutMessage(leftOut), QCoreApplication::applicationName(),
+                              PromptIcon::Exclamation);
+}
+
+QList<LeftOutPath> CJobBatch::AddPaths(const QStringList& paths) {
     if (m_worker)
-        return;
+        return {};
     m_stopRequested.store(false);
-    if (paths.isEmpty())
-        return;
     const QString outputDirectory = m_window.OutputDirectory();
 
-    // The rows' keys, gathered once: asking the list for every chosen file would make adding
-    // thousands of files quadratic.
+    // The rows' paths and text files, gathered once: asking the list for every chosen file would
+    // make adding thousands of files quadratic.
     QSet<QString> inList;
+    QSet<QString> targets;
     const int rows = m_window.RowCount();
     inList.reserve(rows + paths.size());
-    for (int row = 0; row < rows; ++row)
-        inList.insert(DuplicateKey(m_window.CellText(row, kColumnName)));
+    targets.reserve(rows + paths.size());
+    for (int row = 0; row < rows; ++row) {
+        const QString path = m_window.CellText(row, kColumnName);
+        inList.insert(DuplicateKey(path));
+        targets.insert(DuplicateKey(TargetPathFor(path, outputDirectory)));
+    }
 
-    int insertAt = 0;
+    // A file already in the list is left out, and the rest are added. A text file that exists, or
+    // that a row or an earlier file of this Add will write, is replaced only after a Yes.
+    struct Chosen {
+        QString path;
+        QString target;
+        bool ask;
+    };
+    QList<Chosen> chosen;
+    QList<LeftOutPath> leftOut;
+    int toAsk = 0;
     for (const QString& path : paths) {
-        const QString target = TargetPathFor(path, outputDirectory);
         const QString key = DuplicateKey(path);
-        // A duplicate ends the Add: the rest is not added. The buttons stay as they are unless rows
-        // were added, which must be convertible and removable.
         if (inList.contains(key)) {
-            if (insertAt > 0)
-                ApplyStateChange(m_window, StateChange::FilesAdded);
-            return;
+            leftOut.append({path, kAlreadyInTheList});
+            continue;
         }
-        const QString size = SizeText(QFileInfo(path).size());
-        if (QFileInfo::exists(target) &&
-            m_prompts.AskYesNo(kOverwriteQuestion + target + QStringLiteral("!"), kWarning,
-                               PromptIcon::Exclamation) != PromptAnswer::Yes)
+        inList.insert(key);
+        const QString target = TargetPathFor(path, outputDirectory);
+        const QString targetKey = DuplicateKey(target);
+        const bool ask = targets.contains(targetKey) || QFileInfo::exists(target);
+        targets.insert(targetKey);
+        toAsk += ask ? 1 : 0;
+        chosen.append({path, target, ask});
+    }
+
+    OverwriteQuestions questions(m_prompts, toAsk);
+    int insertAt = 0;
+    for (const Chosen& file : chosen) {
+        const QString size = SizeText(QFileInfo(file.path).size());
+        if (file.ask && !questions.Allow(file.target))
             continue;
         m_window.InsertRow(insertAt);
-        m_window.SetCellText(insertAt, kColumnName, path);
+        m_window.SetCellText(insertAt, kColumnName, file.path);
         m_window.SetCellText(insertAt, kColumnSize, size);
         m_window.SetCellText(insertAt, kColumnTarget, QStringLiteral("txt"));
         m_window.SetCellText(insertAt, kColumnStatus, kStatusReady);
-        inList.insert(key);
+        m_cleared.insert(DuplicateKey(file.path), DuplicateKey(file.target));
         ++insertAt;
     }
-    ApplyStateChange(m_window, StateChange::FilesAdded);
+    // The buttons stay as they are when every file was in the list already (which then has rows).
+    if (!chosen.isEmpty())
+        ApplyStateChange(m_window, StateChange::FilesAdded);
+    return leftOut;
 }
 
 void CJobBatch::AddFromDesktop(const QStringList& paths) {
@@ -110,7 +174,7 @@ void CJobBatch::AddFromDesktop(const QStringList& paths) {
             leftOut.append({path, reason});
     }
     if (!pdfs.isEmpty())
-        AddFiles(pdfs);
+        leftOut += AddPaths(pdfs);
     if (!leftOut.isEmpty())
         m_prompts.ShowMessage(LeftOutMessage(leftOut), QCoreApplication::applicationName(),
                               PromptIcon::Exclamation);
@@ -122,6 +186,7 @@ void CJobBatch::OnRemove() {
     for (int row = m_window.RowCount() - 1; row >= 0; --row) {
         if (!m_window.IsRowSelected(row))
             continue;
+        m_cleared.remove(DuplicateKey(m_window.CellText(row, kColumnName)));
         m_window.DeleteRow(row);
         if (row < m_window.RowCount())
             m_window.SelectRow(row, false);
@@ -133,20 +198,46 @@ void CJobBatch::OnRemove() {
 
 void CJobBatch::OnClear() {
     m_window.DeleteAllRows();
+    m_cleared.clear();
     ApplyStateChange(m_window, StateChange::ListCleared);
 }
 
 void CJobBatch::OnConvert() {
     if (m_window.RowCount() == 0 || m_worker)
         return;
+    RunRows run{{}, {}, m_window.OutputDirectory()};
+    const QStringList names = m_window.ColumnTexts(kColumnName);
+
+    // A row whose text file is now in another place than the one Add cleared (Browse chose
+    // another folder), and exists there, is asked about again before the run; a declined row is
+    // left out of it. What a run writes counts as cleared, so the same list converts again without
+    // a question.
+    QList<bool> ask;
+    int toAsk = 0;
+    for (const QString& name : names) {
+        const QString target = DuplicateKey(TargetPathFor(name, run.outputDirectory));
+        ask << (m_cleared.value(DuplicateKey(name)) != target &&
+                QFileInfo::exists(TargetPathFor(name, run.outputDirectory)));
+        toAsk += ask.back() ? 1 : 0;
+    }
+    OverwriteQuestions questions(m_prompts, toAsk);
+    for (int row = 0; row < names.size(); ++row) {
+        if (ask[row] && !questions.Allow(TargetPathFor(names[row], run.outputDirectory)))
+            continue;
+        run.rows << row;
+        run.sources << names[row];
+        m_cleared.insert(DuplicateKey(names[row]),
+                         DuplicateKey(TargetPathFor(names[row], run.outputDirectory)));
+    }
+    if (run.rows.isEmpty())
+        return;
+
     ApplyStateChange(m_window, StateChange::RunStarted);
     m_window.SetProgressRange(1, 100);
     m_events->ExpectEnd();
     // The run takes the rows once: the list cannot change until it ends.
     m_worker.reset(QThread::create(
-        [this, rows = RunRows{m_window.ColumnTexts(kColumnName), m_window.OutputDirectory()}] {
-            ConvertThreadProc(rows, *m_events, m_stopRequested);
-        }));
+        [this, run = std::move(run)] { ConvertThreadProc(run, *m_events, m_stopRequested); }));
     connect(m_worker.get(), &QThread::finished, this, [this] {
         m_worker->wait();
         // The run's last writes, and its end even when it could not say so.

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "batch/job_paths.h"
 #include "batch/job_window.h"
 
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -27,20 +30,24 @@ public:
     // Picks PDF files and adds them (AddFiles).
     void OnAdd();
     // The rules of Add for chosen PDF files: a row for each at the top of the list, in the given
-    // order. The first path that is already in the list ends the Add silently; a path whose text
-    // file exists is added only when the overwrite question is answered Yes. An Add that went
-    // through every path, or that added any row, leaves the buttons in the Ready state. Clears the
-    // stop request; does nothing else during a run.
+    // order. A path already in the list is left out, and those left out are named in one message;
+    // a path whose text file exists, or is the text file of a row or of an earlier path of this
+    // Add, is added only when the overwrite question is answered Yes (or Yes to All). An Add with
+    // any path not in the list leaves the buttons in the Ready state. Clears the stop request; does
+    // nothing else during a run.
     void AddFiles(const QStringList& paths);
     // Paths handed over by the desktop (the command line, a drop): the PDF files among them are
-    // added by AddFiles, the others named in one message. Nothing during a run.
+    // added by the rules of AddFiles; the others and those already in the list are named in one
+    // message. Nothing during a run.
     void AddFromDesktop(const QStringList& paths);
     // Removes the selected rows; the row after each removed block becomes selected.
     void OnRemove();
     void OnClear();
     // True when some row holds exactly this path (ASCII case folded on Windows).
     bool IsFileInList(const QString& path) const;
-    // Starts a run over the list (nothing when the list is empty).
+    // Starts a run over the list (nothing when the list is empty). A row whose text file is not the
+    // one its Add (or its last run) cleared, and exists, is converted only after a Yes to the
+    // overwrite question; with every row declined, no run starts.
     void OnConvert();
     // Asks whether to stop; anything but No sets the stop request.
     void OnStop();
@@ -58,9 +65,15 @@ signals:
     void RunFinished();
 
 private:
+    // AddFiles without the message: returns the paths left out.
+    QList<LeftOutPath> AddPaths(const QStringList& paths);
+
     IJobWindow& m_window;
     IPrompts& m_prompts;
     std::atomic<bool> m_stopRequested{false};
     std::unique_ptr<RowEventQueue> m_events;
     std::unique_ptr<QThread> m_worker;
+    // For each row (by the key of its path): the key of the text file that Add or a run cleared to
+    // be written.
+    QHash<QString, QString> m_cleared;
 };

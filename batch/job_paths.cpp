@@ -67,7 +67,16 @@ QString NotAPdfReason(const QString& path) {
 }
 
 QString LeftOutMessage(const QList<LeftOutPath>& leftOut, qsizetype shown) {
-    QString text = QStringLiteral("Only PDF files can be added to the list. Left out:\n");
+    bool notPdf = false;
+    bool twice = false;
+    for (const LeftOutPath& path : leftOut) {
+        twice = twice || path.reason == kAlreadyInTheList;
+        notPdf = notPdf || path.reason != kAlreadyInTheList;
+    }
+    QString text = !twice ? QStringLiteral("Only PDF files can be added to the list. Left out:\n")
+                   : !notPdf
+                       ? QStringLiteral("A file can be in the list only once. Left out:\n")
+                       : QStringLiteral("Only PDF files can be added to the list, each once. Left out:\n");
     for (qsizetype i = 0; i < leftOut.size() && i < shown; ++i)
         text += QStringLiteral("\n%1 (%2)").arg(leftOut[i].path, leftOut[i].reason);
     if (leftOut.size() > shown)

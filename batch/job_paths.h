@@ -30,6 +30,9 @@ QString SizeText(qint64 bytes);
 // in any letter case, or whose first kilobyte holds "%PDF-". Never waits on a named pipe or device.
 QString NotAPdfReason(const QString& path);
 
+// The reason of a path left out because a row holds it already.
+inline const QString kAlreadyInTheList = QStringLiteral("already in the list");
+
 // One message naming the paths that were left out, each with its reason (at most `shown` of them,
 // then how many more).
 struct LeftOutPath {

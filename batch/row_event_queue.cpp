@@ -1,12 +1,16 @@
 #include "batch/row_event_queue.h"
 
+#include "platform/prompts.h"
 #include "runner/ordered_runner.h"
+
+#include <QCoreApplication>
 
 #include <QMetaObject>
 #include <QThread>
 
-RowEventQueue::RowEventQueue(IWorkerWindow& window, const std::atomic<bool>& stopRequested, QObject* parent)
-    : QObject(parent), m_window(window), m_stopRequested(stopRequested) {
+RowEventQueue::RowEventQueue(IWorkerWindow& window, IPrompts& prompts, const std::atomic<bool>& stopRequested,
+                             QObject* parent)
+    : QObject(parent), m_window(window), m_prompts(prompts), m_stopRequested(stopRequested) {
     m_frame.setSingleShot(true);
     connect(&m_frame, &QTimer::timeout, this, &RowEventQueue::Drain);
 }
@@ -18,16 +22,16 @@ void RowEventQueue::Attach(pagewright::run::OrderedRunner* runner) {
     m_run = runner;
 }
 
-void RowEventQueue::SelectRow(int row) {
-    Post({Event::Kind::Select, row, {}, {}});
+void RowEventQueue::TakeRow(int row, std::size_t job) {
+    Post({Event::Kind::Take, row, job, {}, {}});
 }
 
 void RowEventQueue::SetStatus(int row, const QString& status, const QString& toolTip) {
-    Post({Event::Kind::Status, row, status, toolTip});
+    Post({Event::Kind::Status, row, 0, status, toolTip});
 }
 
-void RowEventQueue::EndRun(const QString& folderToOpen) {
-    Post({Event::Kind::End, 0, folderToOpen, {}});
+void RowEventQueue::EndRun(const QString& folderToOpen, const QString& message) {
+    Post({Event::Kind::End, 0, 0, folderToOpen, message});
 }
 
 void RowEventQueue::Post(Event event) {
@@ -67,39 +71,44 @@ void RowEventQueue::Drain() {
         m_batch.swap(m_posted);
         m_drainAsked = false;
     }
-    std::size_t lastSelect = m_batch.size();
+    std::size_t lastTake = m_batch.size();
     for (std::size_t k = m_batch.size(); k-- > 0;) {
-        if (m_batch[k].kind == Event::Kind::Select) {
-            lastSelect = k;
+        if (m_batch[k].kind == Event::Kind::Take) {
+            lastTake = k;
             break;
         }
     }
-    int shown = -1;      // the last row shown "Converting" in this batch
-    int cutHere = -1;    // where this batch cut the run short
-    int unscrolled = -1; // a row selected without scrolling to it
+    bool release = false;
+    std::size_t shown = 0; // the jobs whose rows show "Converting"
+    bool cutHere = false;
+    std::size_t cutAt = 0; // the job where this batch cut the run short
+    int unscrolled = -1;   // a row taken without scrolling to it
     for (std::size_t k = 0; k < m_batch.size(); ++k) {
         const Event& event = m_batch[k];
-        if (event.kind == Event::Kind::Select && m_cutAt < 0 && m_stopRequested.load()) {
-            m_cutAt = cutHere = event.row;
-            if (unscrolled >= 0)
-                m_window.SelectRow(unscrolled, true);
-        }
         switch (event.kind) {
-        case Event::Kind::Select:
-            if (m_cutAt >= 0 && event.row >= m_cutAt)
+        case Event::Kind::Take:
+            if (!m_cut && m_stopRequested.load()) {
+                m_cut = cutHere = true;
+                cutAt = event.job;
+                if (unscrolled >= 0)
+                    m_window.SelectRow(unscrolled, true);
+            }
+            if (m_cut)
                 break;
-            m_window.SelectRow(event.row, k == lastSelect);
-            unscrolled = k == lastSelect ? -1 : event.row;
+            m_window.SelectRow(event.row, k == lastTake);
+            m_window.SetStatus(event.row, kStatusConverting, {});
+            unscrolled = k == lastTake ? -1 : event.row;
+            release = true;
+            shown = event.job + 1;
             break;
         case Event::Kind::Status:
-            if (m_cutAt >= 0 && event.row >= m_cutAt)
-                break;
             m_window.SetStatus(event.row, event.text, event.toolTip);
-            if (event.text == kStatusConverting)
-                shown = event.row;
             break;
         case Event::Kind::End:
-            m_cutAt = -1;
+            m_cut = false;
+            if (!event.toolTip.isEmpty())
+                m_prompts.ShowMessage(event.toolTip, QCoreApplication::applicationName(),
+                                      PromptIcon::Exclamation);
             if (!event.text.isEmpty())
                 m_window.OpenFolder(event.text);
             ApplyStateChange(m_window, StateChange::RunEnded);
@@ -110,10 +119,10 @@ void RowEventQueue::Drain() {
     m_batch.clear();
     {
         const std::lock_guard lock(m_mutex);
-        if (m_run && shown >= 0)
-            m_run->Release(static_cast<std::size_t>(shown) + 1);
-        if (m_run && cutHere >= 0)
-            m_run->Cut(static_cast<std::size_t>(cutHere));
+        if (m_run && release)
+            m_run->Release(shown);
+        if (m_run && cutHere)
+            m_run->Cut(cutAt);
     }
     m_draining = false;
     if (m_drainAgain) {

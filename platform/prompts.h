@@ -9,8 +9,9 @@
 enum class PromptIcon { Question, Exclamation, Information, Error };
 
 // Only an explicit No cancels: a box closed another way, or one that could not be shown, answers
-// Other, which callers treat like Yes.
-enum class PromptAnswer { Yes, No, Other };
+// Other, which callers treat like Yes. YesToAll and NoToAll answer a question of a series for the
+// questions of it that follow too.
+enum class PromptAnswer { Yes, No, Other, YesToAll, NoToAll };
 
 class IPrompts {
 public:
@@ -18,6 +19,12 @@ public:
 
     // A message box with the buttons Yes and No.
     virtual PromptAnswer AskYesNo(const QString& text, const QString& caption, PromptIcon icon) = 0;
+
+    // One question of a series (whether to overwrite each of several files): a message box with
+    // the buttons Yes and No, and, when `moreFollow`, "Yes to All" and "No to All" too. Escape and
+    // the close box decline: No, or NoToAll when it is offered, so a long series can be left at once.
+    virtual PromptAnswer AskYesNoInSeries(const QString& text, const QString& caption, PromptIcon icon,
+                                          bool moreFollow) = 0;
 
     // A message box with an OK button.
     virtual void ShowMessage(const QString& text, const QString& caption, PromptIcon icon) = 0;

@@ -55,6 +55,26 @@ PromptAnswer CQtPrompts::AskYesNo(const QString& text, const QString& caption, P
     }
 }
 
+PromptAnswer CQtPrompts::AskYesNoInSeries(const QString& text, const QString& caption, PromptIcon icon,
+                                          bool moreFollow) {
+    const QMessageBox::StandardButtons buttons =
+        moreFollow ? QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll
+                   : QMessageBox::Yes | QMessageBox::No;
+    QMessageBox box(ToQtIcon(icon), caption, text, buttons, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(moreFollow ? QMessageBox::NoToAll : QMessageBox::No);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return PromptAnswer::Yes;
+    case QMessageBox::YesToAll:
+        return PromptAnswer::YesToAll;
+    case QMessageBox::NoToAll:
+        return PromptAnswer::NoToAll;
+    default:
+        return PromptAnswer::No;
+    }
+}
+
 void CQtPrompts::ShowMessage(const QString& text, const QString& caption, PromptIcon icon) {
     QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();

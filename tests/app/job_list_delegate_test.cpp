@@ -83,6 +83,36 @@ TEST_F(JobListDrawing, SelectedRowsAreFramedAndTintedWithReadableText) {
     EXPECT_LT(darkest, 80) << "the list's text colour, not the pale selected-text colour";
 }
 
+TEST(JobListDelegate, AFailedRowsStatusShowsItsMarkSelectedOrNot) {
+    QTreeWidget list;
+    list.setColumnCount(kJobColumnCount);
+    list.addTopLevelItem(new QTreeWidgetItem(QStringList{"", "/a/b.pdf", "1kb", "txt", "Failed"}));
+    list.addTopLevelItem(new QTreeWidgetItem(QStringList{"", "/a/c.pdf", "1kb", "txt", "Complete"}));
+    CJobListDelegate delegate;
+    const QColor failed =
+        FailedTextColor(list.palette().color(QPalette::Active, QPalette::Base),
+                        SelectedRowFill(list.palette().color(QPalette::Active, QPalette::Highlight)));
+    for (const QStyle::State state : {QStyle::State_Selected, QStyle::State_None}) {
+        for (int row = 0; row < 2; ++row) {
+            SCOPED_TRACE(std::to_string(row) + (state == QStyle::State_Selected ? " selected" : ""));
+            QImage image(120, 24, QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            QStyleOptionViewItem option;
+            option.initFrom(&list);
+            option.widget = &list;
+            option.rect = QRect(0, 0, 120, 24);
+            option.state = state | QStyle::State_Enabled;
+            delegate.paint(&painter, option, list.model()->index(row, kColumnStatus));
+            painter.end();
+            // The mark's middle, left of the text.
+            const QRect mark = FailedMarkRect(SelectedCellTextRect(option.rect), option.fontMetrics.height());
+            const QColor atMark = image.pixelColor(mark.center().x() - mark.width() / 4, mark.center().y());
+            EXPECT_EQ(atMark == failed, row == 0) << atMark.name().toStdString();
+        }
+    }
+}
+
 TEST(JobListDelegate, LeavesTheViewsPainterAsItWasGiven) {
     QTreeWidget list;
     list.setColumnCount(kJobColumnCount);

@@ -3,6 +3,7 @@
 #include "batch/job_paths.h"
 #include "batch/row_event_queue.h"
 #include "tests/fakes/fake_job_window.h"
+#include "tests/fakes/fake_platform.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/temp_dir.h"
@@ -32,13 +33,20 @@ protected:
     static QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
     // A run on the test's own thread: the window's writes are carried out at once.
     void Run(FakeJobWindow& window) {
-        RowEventQueue events(window, m_stop);
-        ConvertThreadProc({window.Paths(), window.outputDirectory}, events, m_stop);
+        RowEventQueue events(window, m_prompts, m_stop);
+        ConvertThreadProc(AllRows(window), events, m_stop);
+    }
+    static RunRows AllRows(const FakeJobWindow& window) {
+        RunRows rows{{}, window.Paths(), window.outputDirectory};
+        for (int row = 0; row < window.RowCount(); ++row)
+            rows.rows << row;
+        return rows;
     }
     std::string Text(const char* name) { return ReadBytes(m_dir / "out" / (std::string(name) + ".txt")); }
 
     TempDir m_dir;
     FakeJobWindow m_window;
+    FakePrompts m_prompts;
     std::atomic<bool> m_stop{false};
 };
 
@@ -64,6 +72,7 @@ TEST_F(ConversionWorker, ConvertsEveryRowTopDownAndOpensTheFolderOnce) {
     EXPECT_EQ(m_window.selected, (std::set<int>{0, 1, 2})) << "every processed row stays selected";
     EXPECT_EQ(m_window.visibleRequests, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(m_window.openedFolders, QStringList{m_window.outputDirectory});
+    EXPECT_TRUE(m_prompts.shown.empty()) << "no message after a run without failures";
     EXPECT_EQ(m_window.commandWrites, kRunEnded);
     EXPECT_FALSE(m_stop.load());
 }
@@ -80,6 +89,13 @@ TEST_F(ConversionWorker, FailedRowsGiveTheirReasonAndRowsWithoutTextANote) {
     EXPECT_EQ(m_window.rows[2][kColumnStatus], "Complete");
     EXPECT_EQ(m_window.toolTips[2], "no text found (images, hexadecimal strings or unsupported encodings)");
     EXPECT_EQ(ReadBytes(m_dir / "out" / "scan.txt"), "");
+    // One message counts the failures (and the PDFs without text); the folder still opens.
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_EQ(m_prompts.shown[0].text,
+              "1 of 3 files could not be converted. The tooltip of each row marked "
+              "\"Failed\" says why.\n\n1 PDF gave no text (images, hexadecimal strings "
+              "or unsupported encodings).");
+    EXPECT_EQ(m_prompts.shown[0].icon, PromptIcon::Exclamation);
     EXPECT_EQ(m_window.openedFolders.size(), 1);
 }
 
@@ -136,8 +152,9 @@ TEST(ConversionWorkerEmpty, EmptyListOpensTheFolderAndReturnsToReady) {
     FakeJobWindow window;
     window.outputDirectory = QString::fromStdString(dir.Path().string());
     std::atomic<bool> stop{false};
-    RowEventQueue events(window, stop);
-    ConvertThreadProc({window.Paths(), window.outputDirectory}, events, stop);
+    FakePrompts prompts;
+    RowEventQueue events(window, prompts, stop);
+    ConvertThreadProc({{}, {}, window.outputDirectory}, events, stop);
     EXPECT_EQ(window.openedFolders, QStringList{window.outputDirectory});
     EXPECT_EQ(window.commandWrites, kRunEnded);
 }

@@ -13,6 +13,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <deque>
+
 namespace {
 
 class JobBatch : public ::testing::Test {
@@ -67,22 +69,35 @@ TEST_F(JobBatch, AddInsertsTheSelectionAtTheTopInOrder) {
     EXPECT_EQ(m_window.commandWrites, twoAdds);
 }
 
-TEST_F(JobBatch, AddStopsSilentlyAtTheFirstDuplicate) {
+TEST_F(JobBatch, AddLeavesOutEachFileAlreadyInTheListAndNamesThemInOneMessage) {
     struct Case {
         const char* name;
         QStringList before;
         QStringList selection;
         QStringList rows;
+        QStringList leftOut;
         bool toReady; // else the buttons are not touched
     };
     const std::vector<Case> cases = {
-        {"duplicate after new rows",
+        {"in the list between new files",
          {Pdf("x")},
          {Pdf("new1"), Pdf("x"), Pdf("new2")},
-         {Pdf("new1"), Pdf("x")},
+         {Pdf("new1"), Pdf("new2"), Pdf("x")},
+         {Pdf("x")},
          true},
-        {"duplicate first", {Pdf("x")}, {Pdf("x"), Pdf("new1")}, {Pdf("x")}, false},
-        {"the same new file twice on an empty list", {}, {Pdf("y"), Pdf("y"), Pdf("z")}, {Pdf("y")}, true},
+        {"in the list first", {Pdf("x")}, {Pdf("x"), Pdf("new1")}, {Pdf("new1"), Pdf("x")}, {Pdf("x")}, true},
+        {"the same new file twice",
+         {},
+         {Pdf("y"), Pdf("y"), Pdf("z")},
+         {Pdf("y"), Pdf("z")},
+         {Pdf("y")},
+         true},
+        {"every file in the list",
+         {Pdf("x"), Pdf("y")},
+         {Pdf("y"), Pdf("x")},
+         {Pdf("x"), Pdf("y")},
+         {Pdf("y"), Pdf("x")},
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,10 +105,16 @@ TEST_F(JobBatch, AddStopsSilentlyAtTheFirstDuplicate) {
         if (!c.before.isEmpty())
             Add(c.before);
         m_window.commandWrites.clear();
+        m_prompts.shown.clear();
         Add(c.selection);
         EXPECT_EQ(m_window.Paths(), c.rows);
         EXPECT_TRUE(m_prompts.asked.empty());
         EXPECT_EQ(m_window.commandWrites, c.toReady ? kToReady : std::vector<CommandWrite>{});
+        QString message = "A file can be in the list only once. Left out:\n";
+        for (const QString& path : c.leftOut)
+            message += "\n" + path + " (already in the list)";
+        ASSERT_EQ(m_prompts.shown.size(), 1u);
+        EXPECT_EQ(m_prompts.shown[0].text, message);
     }
 }
 
@@ -107,16 +128,17 @@ TEST_F(JobBatch, FilesFromTheDesktopAreAddedByTheRulesOfAddAndTheRestNamedOnce) 
     WriteBytes(m_dir / "notes.txt", "plain text");
     std::filesystem::create_directory(m_dir / "folder.pdf");
     const QString missing = Q(m_dir / "missing.pdf");
-    QStringList paths = {pdf, notes, noExtension, Q(m_dir / "folder.pdf"), missing, upper, pdf};
-    QString expected = "Only PDF files can be added to the list. Left out:\n\n" + notes +
+    QStringList paths = {pdf, notes, noExtension, Q(m_dir / "folder.pdf"), missing, pdf, upper};
+    QString expected = "Only PDF files can be added to the list, each once. Left out:\n\n" + notes +
                        " (not a PDF file)\n" + Q(m_dir / "folder.pdf") + " (a folder)\n" + missing +
                        " (not found)";
 #ifndef _WIN32
     paths << "/dev/null";
     expected += "\n/dev/null (a device)";
 #endif
+    expected += "\n" + pdf + " (already in the list)";
     m_batch.AddFromDesktop(paths);
-    EXPECT_EQ(m_window.Paths(), (QStringList{pdf, noExtension, upper})) << "ended by the duplicate";
+    EXPECT_EQ(m_window.Paths(), (QStringList{pdf, noExtension, upper})) << "the file after the duplicate too";
     EXPECT_EQ(m_window.commandWrites, kToReady);
     ASSERT_EQ(m_prompts.shown.size(), 1u);
     EXPECT_EQ(m_prompts.shown[0].text, expected);
@@ -143,17 +165,106 @@ TEST_F(JobBatch, DuplicateCheckComparesWholePathsAsTheFileSystemDoes) {
     EXPECT_FALSE(FakeJobWindow().RowCount());
 }
 
-TEST_F(JobBatch, ExistingTargetIsAddedOnlyWhenOverwriteIsAnsweredYes) {
-    for (const char* name : {"yes", "no", "closed"})
+TEST_F(JobBatch, AFileWhoseTextFileIsTakenIsAddedOnlyAfterAYes) {
+    // Taken: the text file exists, or a row or an earlier file of the same Add has it. "old*" have
+    // their text files already; a/same.pdf and b/same.pdf share theirs.
+    std::filesystem::create_directories(m_dir / "a");
+    std::filesystem::create_directories(m_dir / "b");
+    const QString sameA = Pdf("a/same");
+    const QString sameB = Pdf("b/same");
+    for (const char* name : {"old1", "old2", "old3"})
         WriteBytes(m_dir / "out" / (std::string(name) + ".txt"), "old");
-    m_prompts.answers = {PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::Other};
-    Add({Pdf("yes"), Pdf("no"), Pdf("closed"), Pdf("fresh")});
-    EXPECT_EQ(m_window.Paths(), (QStringList{Pdf("yes"), Pdf("fresh")}));
-    ASSERT_EQ(m_prompts.asked.size(), 3u);
-    const QString target = Q(m_dir / "out" / "yes.txt");
+    struct Case {
+        const char* name;
+        QStringList before;
+        QStringList selection;
+        std::deque<PromptAnswer> answers;
+        QStringList added;
+        std::vector<bool> toAllOffered; // one per question asked
+    };
+    const std::vector<Case> cases = {
+        {"Yes, No and a closed box",
+         {},
+         {Pdf("old1"), Pdf("old2"), Pdf("old3"), Pdf("fresh")},
+         {PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::Other},
+         {Pdf("old1"), Pdf("fresh")},
+         {true, true, false}},
+        {"the text file of a row", {sameA}, {sameB}, {PromptAnswer::No}, {}, {false}},
+        {"the text file of an earlier file",
+         {},
+         {sameA, Pdf("fresh"), sameB},
+         {PromptAnswer::Yes},
+         {sameA, Pdf("fresh"), sameB},
+         {false}},
+        {"Yes to All",
+         {},
+         {Pdf("old1"), Pdf("fresh"), Pdf("old2"), Pdf("old3")},
+         {PromptAnswer::YesToAll},
+         {Pdf("old1"), Pdf("fresh"), Pdf("old2"), Pdf("old3")},
+         {true}},
+        {"No to All, or Escape",
+         {},
+         {Pdf("old1"), Pdf("old2"), Pdf("fresh"), Pdf("old3")},
+         {PromptAnswer::NoToAll},
+         {Pdf("fresh")},
+         {true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_batch.OnClear();
+        if (!c.before.isEmpty())
+            Add(c.before);
+        m_prompts.asked.clear();
+        m_prompts.answers = c.answers;
+        Add(c.selection);
+        EXPECT_EQ(m_window.Paths(), c.added + c.before);
+        std::vector<bool> offered;
+        for (const AskedQuestion& q : m_prompts.asked)
+            offered.push_back(q.toAllOffered);
+        EXPECT_EQ(offered, c.toAllOffered);
+    }
+    const QString target = Q(m_dir / "out" / "old1.txt");
     EXPECT_EQ(m_prompts.asked[0].text, "Are you want to overtwrite  " + target + "!");
     EXPECT_EQ(m_prompts.asked[0].caption, "Warning");
     EXPECT_EQ(m_prompts.asked[0].icon, PromptIcon::Exclamation);
+}
+
+TEST_F(JobBatch, ConvertAsksAgainForATextFileInAnotherFolderThatExists) {
+    // Added while the folder was out/, converted into elsewhere/, where one.txt exists.
+    Add({Pdf("one"), Pdf("two")});
+    std::filesystem::create_directory(m_dir / "elsewhere");
+    WriteBytes(m_dir / "elsewhere" / "one.txt", "mine");
+    m_window.outputDirectory = Q(m_dir / "elsewhere");
+    // Declined: the row keeps "Ready", its text file stays; the other row is converted.
+    m_prompts.answers = {PromptAnswer::No};
+    m_batch.OnConvert();
+    ASSERT_TRUE(RunToEnd());
+    ASSERT_EQ(m_prompts.asked.size(), 1u);
+    EXPECT_EQ(m_prompts.asked[0].text,
+              "Are you want to overtwrite  " + Q(m_dir / "elsewhere" / "one.txt") + "!");
+    EXPECT_EQ(m_window.ColumnTexts(kColumnStatus), (QStringList{"Ready", "Complete"}));
+    EXPECT_EQ(ReadBytes(m_dir / "elsewhere" / "one.txt"), "mine");
+    // Asked again at the next Convert; after a Yes, the run's own texts ask nothing more.
+    m_prompts.answers = {PromptAnswer::Yes};
+    m_batch.OnConvert();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(m_prompts.asked.size(), 2u);
+    EXPECT_EQ(ReadBytes(m_dir / "elsewhere" / "one.txt"), "one\r\n");
+    m_batch.OnConvert();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(m_prompts.asked.size(), 2u);
+    // Every row declined: no run.
+    std::filesystem::create_directory(m_dir / "third");
+    WriteBytes(m_dir / "third" / "one.txt", "mine");
+    WriteBytes(m_dir / "third" / "two.txt", "mine");
+    m_window.outputDirectory = Q(m_dir / "third");
+    m_window.commandWrites.clear();
+    m_prompts.answers = {PromptAnswer::NoToAll};
+    m_batch.OnConvert();
+    EXPECT_FALSE(m_batch.IsRunning());
+    EXPECT_EQ(m_prompts.asked.size(), 3u);
+    EXPECT_TRUE(m_prompts.asked.back().toAllOffered);
+    EXPECT_TRUE(m_window.commandWrites.empty());
 }
 
 TEST_F(JobBatch, EveryFileDeclinedStillGivesTheReadyState) {

@@ -1,6 +1,7 @@
 #include "batch/row_event_queue.h"
 
 #include "tests/fakes/fake_job_window.h"
+#include "tests/fakes/fake_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,8 @@ TEST(RowEventQueue, WritesPostedDuringANestedEventLoopDoNotOvertakeTheirBatch) {
     for (int row = 0; row < 3; ++row)
         window.AddRow(QString::number(row));
     const std::atomic<bool> stop{false};
-    RowEventQueue events(window, stop);
+    FakePrompts prompts;
+    RowEventQueue events(window, prompts, stop);
     std::atomic<bool> posted{false};
     std::thread worker;
     window.afterSetCell = [&](int row, int, const QString& text) {

@@ -19,6 +19,7 @@ struct AskedQuestion {
     QString text;
     QString caption;
     PromptIcon icon;
+    bool toAllOffered = false; // a question of a series that offered "Yes to All" and "No to All"
 };
 
 class FakePrompts : public IPrompts {
@@ -40,7 +41,14 @@ public:
     int pdfPickerCalls = 0;
 
     PromptAnswer AskYesNo(const QString& text, const QString& caption, PromptIcon icon) override {
-        asked.push_back({text, caption, icon});
+        return Ask({text, caption, icon});
+    }
+    PromptAnswer AskYesNoInSeries(const QString& text, const QString& caption, PromptIcon icon,
+                                  bool moreFollow) override {
+        return Ask({text, caption, icon, moreFollow});
+    }
+    PromptAnswer Ask(const AskedQuestion& question) {
+        asked.push_back(question);
         if (whileAsking)
             whileAsking(asked.back());
         if (answers.empty())

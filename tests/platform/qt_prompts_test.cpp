@@ -66,6 +66,50 @@ TEST(QtPrompts, YesNoBoxShowsWhatItIsGivenAndAnswersOnlyWithItsButtons) {
     }
 }
 
+TEST(QtPrompts, AQuestionOfASeriesOffersToAnswerForTheRestAndEscapeDeclines) {
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    struct Case {
+        bool moreFollow;
+        int key;                             // pressed, or 0
+        QMessageBox::StandardButton clicked; // when no key
+        PromptAnswer expected;
+    };
+    const std::vector<Case> cases = {
+        {true, 0, QMessageBox::YesToAll, PromptAnswer::YesToAll},
+        {true, 0, QMessageBox::NoToAll, PromptAnswer::NoToAll},
+        {true, Qt::Key_Escape, QMessageBox::NoButton, PromptAnswer::NoToAll},
+        {false, Qt::Key_Escape, QMessageBox::NoButton, PromptAnswer::No},
+        {false, 0, QMessageBox::Yes, PromptAnswer::Yes},
+    };
+    CQtPrompts prompts;
+    for (const Case& c : cases) {
+        QMessageBox::StandardButtons buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                ADD_FAILURE() << "no message box open";
+                QApplication::exit(1);
+                return;
+            }
+            buttons = box->standardButtons();
+            if (c.key != 0)
+                QTest::keyClick(box, static_cast<Qt::Key>(c.key));
+            else
+                box->button(c.clicked)->click();
+        });
+        EXPECT_EQ(prompts.AskYesNoInSeries("Are you want to overtwrite  x.txt!", "Warning",
+                                           PromptIcon::Exclamation, c.moreFollow),
+                  c.expected);
+        const QMessageBox::StandardButtons expected =
+            c.moreFollow ? QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll
+                         : QMessageBox::Yes | QMessageBox::No;
+        EXPECT_EQ(buttons, expected);
+    }
+}
+
 TEST(QtPrompts, FileDialogAddsPdfToATypedNameAndFolderPickerStartsWhereItIsTold) {
     int argc = 1;
     char name[] = "platform_tests";
