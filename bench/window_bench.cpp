@@ -196,8 +196,8 @@ int main(int argc, char** argv) {
         if (haveCli) {
             QProcess process;
             timer.restart();
-            process.start(cli, {QStringLiteral("-q"), QStringLiteral("-o"), cliOut, QStringLiteral("--files-from"),
-                                listFile});
+            process.start(cli, {QStringLiteral("-q"), QStringLiteral("-o"), cliOut,
+                                QStringLiteral("--files-from"), listFile});
             if (!process.waitForFinished(-1) || process.exitCode() != 0) {
                 std::fprintf(stderr, "pagewright-cli failed: %s\n",
                              process.readAllStandardError().constData());
@@ -267,7 +267,8 @@ int main(int argc, char** argv) {
                 Median(windowMs), complete);
     std::printf("window run / pagewright-cli runner:         %8.2f x\n", Median(windowMs) / Median(runnerMs));
     if (haveCli)
-        std::printf("window run / pagewright-cli process:        %8.2f x\n", Median(windowMs) / Median(cliMs));
+        std::printf("window run / pagewright-cli process:        %8.2f x\n",
+                    Median(windowMs) / Median(cliMs));
     std::printf("CPU per row in the window run: UI thread %.1f us, workers %.1f us\n",
                 Median(uiCpuMs) * 1000 / toConvert, Median(workerCpuMs) * 1000 / toConvert);
     std::printf("overhead per row over the engine:           %8.3f ms\n",
