@@ -10,9 +10,9 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
 
 class IPrompts;
-class QThread;
 class RowEventQueue;
 
 // The batch commands of the main window: Add, Remove and Clear edit the job list; Convert starts
@@ -65,6 +65,8 @@ signals:
     void RunFinished();
 
 private:
+    // The worker has returned (UI thread): join it, carry out its last writes, end the run.
+    void OnWorkerEnded();
     // AddFiles without the message: returns the paths left out.
     QList<LeftOutPath> AddPaths(const QStringList& paths);
 
@@ -72,7 +74,7 @@ private:
     IPrompts& m_prompts;
     std::atomic<bool> m_stopRequested{false};
     std::unique_ptr<RowEventQueue> m_events;
-    std::unique_ptr<QThread> m_worker;
+    std::unique_ptr<std::thread> m_worker;
     // For each row (by the key of its path): the key of the text file that Add or a run cleared to
     // be written.
     QHash<QString, QString> m_cleared;
