@@ -106,6 +106,30 @@ bool HasNulByte(const std::filesystem::path& path) {
 }
 
 int ReadWholeFile(std::FILE* file, FileBytes& out, unsigned long long limit) {
+    if (const int error = BeginRead(file, out, limit); error != 0)
+        return error;
+    std::size_t got = 0;
+    const int error = ReadMore(file, out, out.capacity, got);
+    if (error != 0)
+        out = {};
+    return error;
+}
+
+int ReadMore(std::FILE* file, FileBytes& out, std::size_t most, std::size_t& got) {
+    got = 0;
+    const std::size_t wanted = std::min(most, out.capacity - out.size);
+    if (wanted == 0)
+        return 0;
+    errno = 0;
+    got = std::fread(out.data.get() + out.size, 1, wanted, file);
+    if (std::ferror(file))
+        return LastError();
+    // A file that shrank while it was read is taken as far as it went.
+    out.size += got;
+    return 0;
+}
+
+int BeginRead(std::FILE* file, FileBytes& out, unsigned long long limit) {
     out = {};
 #ifdef _WIN32
     struct _stat64 info;
@@ -135,13 +159,8 @@ int ReadWholeFile(std::FILE* file, FileBytes& out, unsigned long long limit) {
     auto data = Allocate(static_cast<std::size_t>(size));
     if (!data)
         return ENOMEM;
-    errno = 0;
-    const std::size_t got = std::fread(data.get(), 1, static_cast<std::size_t>(size), file);
-    if (std::ferror(file))
-        return LastError();
-    // A file that shrank while it was read is taken as far as it went.
     out.data = std::move(data);
-    out.size = got;
+    out.capacity = static_cast<std::size_t>(size);
     out.modified = modified;
     return 0;
 }

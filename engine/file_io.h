@@ -70,8 +70,9 @@ int StatusOfDescriptor(int fd, FileStatus& status);
 
 struct FileBytes {
     std::unique_ptr<unsigned char[]> data;
-    std::size_t size = 0;
-    ModTime modified; // as the file was when its size was taken
+    std::size_t size = 0;     // the bytes read so far
+    std::size_t capacity = 0; // the file's size when it was measured: the most that is read
+    ModTime modified;         // as the file was when its size was taken
 };
 
 // Reads a regular file from the current position to its end, in one piece sized from the file.
@@ -79,6 +80,13 @@ struct FileBytes {
 // EINVAL for anything else that is not a regular file, EFBIG for a file of more than `limit` bytes,
 // which is then not read).
 int ReadWholeFile(std::FILE* file, FileBytes& out, unsigned long long limit = ~0ULL);
+
+// The same in steps, for a caller that works on the start of a large file while the rest is read:
+// BeginRead measures the file and makes room for all of it (nothing read yet; the errno values of
+// ReadWholeFile), ReadMore appends up to `most` more bytes and sets `got` (0: the end, also of a
+// file that shrank) or returns an errno value.
+int BeginRead(std::FILE* file, FileBytes& out, unsigned long long limit = ~0ULL);
+int ReadMore(std::FILE* file, FileBytes& out, std::size_t most, std::size_t& got);
 
 // What is at a target path before it is replaced.
 struct TargetInfo {

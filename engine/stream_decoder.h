@@ -4,11 +4,13 @@
 #include "engine/text_scanner.h"
 #include "engine/text_sink.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 
 // The stream loop of CPdfTextExtractor: finds each `stream` ... `endstream` pair by byte search,
 // inflates the bytes between them into at most ten times their length, and scans what inflated
@@ -18,45 +20,87 @@ namespace pagewright::decode {
 
 std::ptrdiff_t FindBytes(const unsigned char* bytes, const char* keyword, std::ptrdiff_t n);
 
-// Calls visit(bytes, length) with the data of every `stream` ... `endstream` pair of data[0, size),
-// in file order: the bytes after the keyword and its end-of-line (CR LF or LF) up to the end-of-line
-// before `endstream` (CR LF or LF). Pairs without data are passed over. The walk ends at a `stream`
-// with no `endstream` after it, or at an `endstream` with no `stream` before it. Returns false as
-// soon as visit does.
-template <typename Visit> bool ForEachStream(const unsigned char* data, std::size_t size, Visit&& visit) {
-    const unsigned char* cursor = data;
-    std::ptrdiff_t remaining = static_cast<std::ptrdiff_t>(size);
-    while (remaining > 0) {
-        const std::ptrdiff_t s = FindBytes(cursor, "stream", remaining);
-        if (s < 0)
-            break;
-        // The first `endstream` cannot start before s - 3: it holds a `stream` of its own, and s is
-        // the first one. When it starts at s - 3, the `stream` found is the one inside it and no
-        // stream keyword precedes it: that ends the loop, as does a `stream` with no `endstream`.
-        const std::ptrdiff_t from = s >= 3 ? s - 3 : 0;
-        const std::ptrdiff_t endOffset = FindBytes(cursor + from, "endstream", remaining - from);
-        if (endOffset < 0 || from + endOffset <= s)
-            break;
-
-        std::ptrdiff_t d = s + 6;
-        if (cursor[d] == '\r' && cursor[d + 1] == '\n')
-            d = s + 8;
-        else if (cursor[d] == '\n')
-            d = s + 7;
-        std::ptrdiff_t e = from + endOffset;
-        if (cursor[e - 2] == '\r' && cursor[e - 1] == '\n')
-            e -= 2;
-        else if (cursor[e - 1] == '\n')
-            e -= 1;
-
-        if (e > d && !visit(cursor + d, static_cast<std::size_t>(e - d)))
-            return false;
-        // 7 bytes past the data end lies inside `endstream`, beyond the start of its `stream`,
-        // whichever end-of-line was trimmed.
-        cursor += e + 7;
-        remaining -= e + 7;
+// The walk over a file's `stream` ... `endstream` pairs, for data that may arrive in pieces: each
+// Walk visits the pairs that lie whole in what has arrived, and the next one goes on from there,
+// searching no byte twice but the few where a keyword may straddle the end of what had arrived.
+// Given the whole file at once, or the same file in any number of pieces, it visits the same pairs.
+class StreamWalker {
+public:
+    // Calls visit(bytes, length) with the data of every pair of data[0, available) not visited yet,
+    // in file order: the bytes after the keyword and its end-of-line (CR LF or LF) up to the
+    // end-of-line before `endstream` (CR LF or LF). Pairs without data are passed over. With
+    // `complete`, the file ends at `available`, and the walk ends at a `stream` with no `endstream`
+    // after it, or at an `endstream` with no `stream` before it. `data` is the same file on every
+    // call, `available` never less than before. Returns false as soon as visit does (the walk has
+    // then ended).
+    template <typename Visit>
+    bool Walk(const unsigned char* data, std::size_t available, bool complete, Visit&& visit) {
+        const auto size = static_cast<std::ptrdiff_t>(available);
+        while (!m_ended) {
+            if (!m_inPair) {
+                const std::ptrdiff_t found = FindBytes(data + m_searchFrom, "stream", size - m_searchFrom);
+                if (found < 0) {
+                    // A keyword may start in the last five bytes and end in the next piece.
+                    if (complete)
+                        m_ended = true;
+                    else
+                        m_searchFrom = std::max(m_searchFrom, size - 5);
+                    return true;
+                }
+                m_stream = m_searchFrom + found;
+                // The first `endstream` cannot start before the `stream` less 3: it holds a
+                // `stream` of its own, and this is the first one. When it starts there, the
+                // `stream` found is the one inside it and no stream keyword precedes it: that ends
+                // the walk, as does a `stream` with no `endstream`.
+                m_searchFrom = std::max(m_cursor, m_stream - 3);
+                m_inPair = true;
+            }
+            const std::ptrdiff_t found = FindBytes(data + m_searchFrom, "endstream", size - m_searchFrom);
+            if (found < 0) {
+                if (complete)
+                    m_ended = true;
+                else
+                    m_searchFrom = std::max(m_searchFrom, size - 8);
+                return true;
+            }
+            std::ptrdiff_t e = m_searchFrom + found;
+            if (e <= m_stream) {
+                m_ended = true;
+                return true;
+            }
+            std::ptrdiff_t d = m_stream + 6;
+            if (data[d] == '\r' && data[d + 1] == '\n')
+                d = m_stream + 8;
+            else if (data[d] == '\n')
+                d = m_stream + 7;
+            if (data[e - 2] == '\r' && data[e - 1] == '\n')
+                e -= 2;
+            else if (data[e - 1] == '\n')
+                e -= 1;
+            // 7 bytes past the data end lies inside `endstream`, beyond the start of its `stream`,
+            // whichever end-of-line was trimmed.
+            m_cursor = m_searchFrom = e + 7;
+            m_inPair = false;
+            if (e > d && !visit(data + d, static_cast<std::size_t>(e - d))) {
+                m_ended = true;
+                return false;
+            }
+        }
+        return true;
     }
-    return true;
+
+private:
+    std::ptrdiff_t m_cursor = 0;     // where the next pair is looked for
+    std::ptrdiff_t m_searchFrom = 0; // where the search for the keyword looked for goes on
+    std::ptrdiff_t m_stream = 0;     // the `stream` of the pair whose `endstream` is looked for
+    bool m_inPair = false;
+    bool m_ended = false;
+};
+
+// Calls visit(bytes, length) with the data of every `stream` ... `endstream` pair of data[0, size),
+// in file order (StreamWalker over the whole file at once). Returns false as soon as visit does.
+template <typename Visit> bool ForEachStream(const unsigned char* data, std::size_t size, Visit&& visit) {
+    return StreamWalker().Walk(data, size, true, std::forward<Visit>(visit));
 }
 
 // The stream loop's work on one stream, with the state that serves every stream of a file: one

@@ -38,6 +38,15 @@ bool LooksLikePdf(const unsigned char* data, std::size_t size) {
 TextJob::TextJob() = default;
 TextJob::~TextJob() = default;
 
+bool TextJob::Fail(const char* reason) noexcept {
+    try {
+        return Fail(std::string(reason));
+    } catch (const std::bad_alloc&) {
+        m_reason.clear();
+        return Fail(std::string());
+    }
+}
+
 bool TextJob::Fail(std::string reason) {
     m_failed = true;
     m_reason = std::move(reason);
@@ -80,18 +89,32 @@ bool TextJob::Open(const std::filesystem::path& source, const std::filesystem::p
             return Fail("cannot write the text file: " + ErrorText(m_place.writeError));
     }
 
-    const int error = io::ReadWholeFile(in.get(), m_pdf);
-    in.reset();
+    // Measured and given its room now; read by the step that converts it.
+    const int error = io::BeginRead(in.get(), m_pdf);
     if (error == ENOMEM)
         return Fail("not enough memory to read the PDF");
     if (error != 0)
         return Fail("cannot read the PDF: " + ErrorText(error));
-    // Anything else named .pdf (an empty file, a picture, a download that failed) would give an
-    // empty text in place of a good one.
-    if (!LooksLikePdf(m_pdf.data.get(), m_pdf.size))
-        return Fail("not a PDF file");
+    m_in = std::move(in);
     m_modified = m_pdf.modified;
     return true;
+}
+
+std::string TextJob::ReadPiece(std::size_t most, bool& ended) {
+    std::size_t got = 0;
+    if (const int error = io::ReadMore(m_in.get(), m_pdf, most, got); error != 0)
+        return "cannot read the PDF: " + ErrorText(error);
+    ended = got == 0 || m_pdf.size == m_pdf.capacity;
+    // Anything else named .pdf (an empty file, a picture, a download that failed) would give an
+    // empty text in place of a good one. The header must be in the first kilobyte.
+    if ((ended || m_pdf.size >= 1024) && !m_headerSeen) {
+        if (!LooksLikePdf(m_pdf.data.get(), m_pdf.size))
+            return "not a PDF file";
+        m_headerSeen = true;
+    }
+    if (ended)
+        m_in.reset();
+    return {};
 }
 
 bool TextJob::CreateReplacement() {
@@ -111,6 +134,10 @@ void TextJob::Write(const BufferSink& text) {
 bool TextJob::ConvertWhole() {
     if (m_failed)
         return false;
+    for (bool ended = false; !ended;) {
+        if (std::string failure = ReadPiece(m_pdf.capacity, ended); !failure.empty())
+            return Fail(std::move(failure));
+    }
     bool converted = false;
     if (!m_toFile || m_pdf.size <= kInMemoryPdfSize) {
         converted =
@@ -132,31 +159,63 @@ bool TextJob::ConvertWhole() {
     return true;
 }
 
-bool TextJob::Split(std::size_t partBytes, const std::function<void(PdfPart&& part)>& found) const {
+bool TextJob::Split(std::size_t partBytes, const std::function<void(PdfPart&& part)>& found,
+                    std::string& failure) {
+    if (m_failed) {
+        failure = m_reason;
+        return false;
+    }
+    // Read in pieces, each walked as soon as it is in: the parts found in what has been read are
+    // converted by other threads while the rest comes in.
+    constexpr std::size_t kPiece = 4 << 20;
     const unsigned char* const data = m_pdf.data.get();
+    decode::StreamWalker walker;
     PdfPart part;
-    bool ok = true;
     try {
-        decode::ForEachStream(data, m_pdf.size, [&](const unsigned char* bytes, std::size_t length) {
-            part.streams.emplace_back(static_cast<std::size_t>(bytes - data), length);
-            part.bytes += length;
-            if (part.bytes >= partBytes) {
-                found(std::move(part));
-                part = {};
+        for (bool ended = false; !ended;) {
+            failure = ReadPiece(kPiece, ended);
+            if (!failure.empty())
+                return false;
+            walker.Walk(data, m_pdf.size, ended, [&](const unsigned char* bytes, std::size_t length) {
+                part.streams.emplace_back(static_cast<std::size_t>(bytes - data), length);
+                part.bytes += length;
+                if (part.bytes >= partBytes) {
+                    found(std::move(part));
+                    part = {};
+                }
+                return !Cancelled();
+            });
+            if (Cancelled()) {
+                failure = "cancelled";
+                return false;
             }
-            return !Cancelled();
-        });
+        }
         if (!part.streams.empty())
             found(std::move(part));
     } catch (const std::bad_alloc&) {
-        ok = false;
+        failure = kNoMemoryToInflate;
+        return false;
     }
-    return ok;
+    return true;
 }
 
-bool TextJob::ConvertPart(const PdfPart& part, BufferSink& text) const {
+PartScratch::PartScratch() = default;
+PartScratch::~PartScratch() = default;
+
+void PartScratch::Release() {
+    m_converter.reset();
+}
+
+bool TextJob::ConvertPart(const PdfPart& part, BufferSink& text, PartScratch& scratch) const {
     text.Clear();
-    decode::StreamConverter converter;
+    if (!scratch.m_converter) {
+        try {
+            scratch.m_converter = std::make_unique<decode::StreamConverter>();
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    decode::StreamConverter& converter = *scratch.m_converter;
     for (const auto& [offset, length] : part.streams) {
         if (Cancelled() || !converter.Convert(m_pdf.data.get() + offset, length, text) || text.Failed())
             return false;

@@ -7,12 +7,33 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace pagewright {
+
+namespace decode {
+class StreamConverter;
+}
+
+// What a thread that converts parts keeps from one part to the next: its inflate buffer, grown to
+// the largest stream met, which a fresh one would have to fault in again for every part. Empty
+// until a part is converted; Release gives the memory back.
+class PartScratch {
+public:
+    PartScratch();
+    ~PartScratch();
+    PartScratch(const PartScratch&) = delete;
+    PartScratch& operator=(const PartScratch&) = delete;
+    void Release();
+
+private:
+    friend class TextJob;
+    std::unique_ptr<decode::StreamConverter> m_converter;
+};
 
 // A stretch of a PDF's streams: the offset and length of each stream's data, in file order.
 struct PdfPart {
@@ -23,9 +44,11 @@ struct PdfPart {
 // One PDF's conversion in steps, for a caller that spreads conversions over threads and puts their
 // texts in place in an order of its own (CPdfTextExtractor::ConvertFile takes all the steps at once).
 //
-// Open checks the paths, reads the PDF whole and looks at the place of its text file. The text is
-// then made on one thread (ConvertWhole), or in parts (Split) that several threads may convert at
-// once (ConvertPart) and that are appended in file order (AppendPart, then EndParts). Commit puts
+// Open checks the paths, opens and measures the PDF and looks at the place of its text file. The
+// text is then made on one thread (ConvertWhole, which reads the PDF whole first), or in parts
+// (Split, which reads the PDF in pieces and hands out its parts as they come in) that several
+// threads may convert at once (ConvertPart) and that are appended in file order (AppendPart, then
+// EndParts). Commit puts
 // the text in place of the text file; a job destroyed before that leaves the text file exactly as
 // it was and no other file behind. A job without a text file keeps its text in memory (Text).
 //
@@ -43,29 +66,32 @@ public:
     TextJob(const TextJob&) = delete;
     TextJob& operator=(const TextJob&) = delete;
 
-    // The checks and the reading of ConvertFile: false, with the reason, when a path holds a NUL
-    // byte, the text file would be the PDF or a file of `keep` (a PDF or a list of the run), the PDF
-    // cannot be opened or read or is no PDF (no "%PDF-" in its first 1,024 bytes), or the text
-    // file's place cannot take a regular file. An empty `target` keeps the text in
-    // memory and checks only the PDF. `cancel`, when given and set, ends the conversion steps
-    // between two streams (the job then fails).
+    // The checks of ConvertFile: false, with the reason, when a path holds a NUL byte, the text
+    // file would be the PDF or a file of `keep` (a PDF or a list of the run), the PDF cannot be
+    // opened or its room cannot be had, or the text file's place cannot take a regular file. A PDF
+    // that cannot be read, or is no PDF (no "%PDF-" in its first 1,024 bytes), fails the step that
+    // reads it. An empty `target` keeps the text in memory and checks only the PDF. `cancel`, when given and
+    // set, ends the conversion steps between two streams (the job then fails).
     bool Open(const std::filesystem::path& source, const std::filesystem::path& target,
               const io::FileSet* keep = nullptr, const std::atomic<bool>* cancel = nullptr);
-    // The size of the PDF read by Open.
-    std::size_t PdfSize() const { return m_pdf.size; }
+    // The size of the PDF as Open measured it.
+    std::size_t PdfSize() const { return m_pdf.capacity; }
 
     // Makes the whole text on the calling thread.
     bool ConvertWhole();
 
-    // Walks the stream search once and hands over the streams in parts of at least `partBytes`
-    // bytes of stream data (the last one may hold less), in file order, as soon as each is found.
-    // False when memory for a part cannot be had. The job must stay open until every part is
+    // Reads the PDF in pieces, walks the stream search once over what has come in, and hands over
+    // the streams in parts of at least `partBytes` bytes of stream data (the last one may hold
+    // less), in file order, as soon as each is found: the parts already handed over may be
+    // converted meanwhile. False, with the reason in `failure`, when the PDF cannot be read or is
+    // not a PDF, memory for a part cannot be had, or the job is cancelled; the job is then to be
+    // ended with Fail once no part is being converted. The job must stay open until every part is
     // converted.
-    bool Split(std::size_t partBytes, const std::function<void(PdfPart&& part)>& found) const;
+    bool Split(std::size_t partBytes, const std::function<void(PdfPart&& part)>& found, std::string& failure);
     // The text of one part, into `text` (emptied first). Several threads may convert different parts
     // of one job at once; nothing else of the job may run meanwhile but Split and AppendPart.
     // False when memory cannot be had or the job is cancelled.
-    bool ConvertPart(const PdfPart& part, BufferSink& text) const;
+    bool ConvertPart(const PdfPart& part, BufferSink& text, PartScratch& scratch) const;
     // Appends the text of the next part, in file order; one caller at a time.
     bool AppendPart(const BufferSink& text);
     // After the last part: the PDF's memory is given back.
@@ -77,8 +103,10 @@ public:
     // whole or cannot be written or put in place.
     bool Commit();
 
-    // Ends the job as failed, with `reason`; its text is dropped. Returns false.
+    // Ends the job as failed, with `reason`; its text is dropped. Returns false. The second form
+    // never throws, even when memory has run out (the reason may then be lost).
     bool Fail(std::string reason);
+    bool Fail(const char* reason) noexcept;
     bool Failed() const { return m_failed; }
     // Why the job failed; after a successful one, kNoTextFound for a PDF without text, else empty.
     const std::string& Reason() const { return m_reason; }
@@ -92,12 +120,17 @@ private:
     bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
     // Opens the replacement file for a text written as it is made.
     bool CreateReplacement();
+    // Reads up to `most` more bytes of the PDF; `ended` once it is all in. The reason of a failure,
+    // or empty. Checks the header once the first kilobyte is in.
+    std::string ReadPiece(std::size_t most, bool& ended);
     // Writes into the replacement file; the first failure is kept for Commit to report.
     void Write(const BufferSink& text);
 
     io::FileBytes m_pdf;
     io::TargetInfo m_place;
-    io::ModTime m_modified; // the PDF's, when it was read
+    io::ModTime m_modified; // the PDF's, when it was opened
+    io::UniqueFile m_in;    // the PDF, until it is read whole
+    bool m_headerSeen = false;
     bool m_toFile = false;
     const std::atomic<bool>* m_cancel = nullptr;
     BufferSink m_text;

@@ -38,7 +38,8 @@ struct OrderedRunner::Slot {
     std::size_t nextPart = 0;
     std::size_t appended = 0;
     bool splitEnded = false;
-    bool splitFailed = false;
+    std::string splitFailure; // why the split ended early, for the job once its parts are done
+    bool lostMemory = false;  // memory ran out on the way: set without taking any
     bool appending = false;
     std::size_t held = 0;    // bytes of text counted in m_held
     bool countsFile = false; // counted in m_files
@@ -49,7 +50,8 @@ struct OrderedRunner::Slot {
         job.reset();
         parts.clear();
         nextPart = appended = 0;
-        splitEnded = splitFailed = appending = false;
+        splitEnded = appending = lostMemory = false;
+        splitFailure.clear();
         held = 0;
         countsFile = false;
     }
@@ -150,17 +152,19 @@ RunReport OrderedRunner::Run() {
 }
 
 void OrderedRunner::WorkerLoop() {
+    PartScratch scratch;
     std::unique_lock lock(m_mutex);
     while (!m_ended) {
         Task task;
         if (Pick(task))
-            RunTask(task, lock);
+            RunTask(task, scratch, lock);
         else
             m_changed.wait(lock);
     }
 }
 
 void OrderedRunner::ConsumerLoop() {
+    PartScratch scratch;
     std::unique_lock lock(m_mutex);
     for (;;) {
         while (!m_stopTaking && m_taken < m_jobs.size() &&
@@ -192,7 +196,7 @@ void OrderedRunner::ConsumerLoop() {
         }
         Task task;
         if (Pick(task))
-            RunTask(task, lock);
+            RunTask(task, scratch, lock);
         else
             m_changed.wait(lock);
     }
@@ -229,12 +233,15 @@ bool OrderedRunner::Pick(Task& task) {
     return true;
 }
 
-void OrderedRunner::RunTask(const Task& task, std::unique_lock<std::mutex>& lock) {
+void OrderedRunner::RunTask(const Task& task, PartScratch& scratch, std::unique_lock<std::mutex>& lock) {
     try {
-        if (task.isPart)
-            RunPart(task.job, task.part, lock);
-        else
+        if (task.isPart) {
+            RunPart(task.job, task.part, scratch, lock);
+        } else {
+            // A whole PDF has a buffer of its own: the parts' is given back meanwhile.
+            scratch.Release();
             RunJob(task.job, lock);
+        }
     } catch (const std::bad_alloc&) {
         // Whatever the step, the job fails alone and the run goes on.
         if (!lock.owns_lock())
@@ -245,7 +252,7 @@ void OrderedRunner::RunTask(const Task& task, std::unique_lock<std::mutex>& lock
             slot.parts[task.part].ok = false;
         } else {
             slot.splitEnded = true;
-            slot.splitFailed = true;
+            slot.lostMemory = true;
         }
         if (slot.state == Slot::State::Running)
             MarkReady(slot);
@@ -270,16 +277,23 @@ void OrderedRunner::RunJob(std::size_t i, std::unique_lock<std::mutex>& lock) {
         ++m_files;
         ++m_split;
         m_splitting.push_back(i);
-        const TextJob& splitting = *slot.job;
+        TextJob& splitting = *slot.job;
         lock.unlock();
-        const bool found = splitting.Split(m_options.partBytes, [&](PdfPart&& part) {
-            const std::lock_guard partLock(m_mutex);
-            slot.parts.push_back({std::move(part), {}, false, true});
-            m_changed.notify_all();
-        });
+        std::string failure;
+        const bool found = splitting.Split(
+            m_options.partBytes,
+            [&](PdfPart&& part) {
+                const std::lock_guard partLock(m_mutex);
+                slot.parts.push_back({std::move(part), {}, false, true});
+                m_changed.notify_all();
+            },
+            failure);
         lock.lock();
         slot.splitEnded = true;
-        slot.splitFailed = !found;
+        if (!found && failure.empty())
+            slot.lostMemory = true;
+        else if (!found)
+            slot.splitFailure = std::move(failure);
         AppendParts(slot, lock);
         m_changed.notify_all();
         return;
@@ -292,14 +306,15 @@ void OrderedRunner::RunJob(std::size_t i, std::unique_lock<std::mutex>& lock) {
     m_changed.notify_all();
 }
 
-void OrderedRunner::RunPart(std::size_t i, std::size_t part, std::unique_lock<std::mutex>& lock) {
+void OrderedRunner::RunPart(std::size_t i, std::size_t part, PartScratch& scratch,
+                            std::unique_lock<std::mutex>& lock) {
     Slot& slot = SlotOf(i);
     // Parts are only ever added behind this one: the reference holds while the lock is let go.
     Slot::Part& p = slot.parts[part];
     const TextJob& job = *slot.job;
     lock.unlock();
     BufferSink text;
-    const bool ok = job.ConvertPart(p.part, text);
+    const bool ok = job.ConvertPart(p.part, text, scratch);
     lock.lock();
     p.text = std::move(text);
     p.ok = ok;
@@ -333,8 +348,10 @@ void OrderedRunner::AppendParts(Slot& slot, std::unique_lock<std::mutex>& lock) 
         }
         if (slot.splitEnded && slot.appended == slot.parts.size()) {
             lock.unlock();
-            if (slot.splitFailed && !job.Failed())
+            if (slot.lostMemory && !job.Failed())
                 job.Fail(kNoMemory);
+            else if (!slot.splitFailure.empty() && !job.Failed())
+                job.Fail(std::move(slot.splitFailure));
             job.EndParts();
             lock.lock();
             MarkReady(slot);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/file_io.h"
+#include "engine/text_job.h"
 #include "engine/text_sink.h"
 
 #include <atomic>
@@ -41,7 +42,7 @@ struct RunOptions {
     // A PDF larger than this is split into parts of about `partBytes` of stream data, converted by
     // every worker at once (with one worker, nothing is split).
     std::size_t splitBytes = 4u << 20;
-    std::size_t partBytes = 1u << 20;
+    std::size_t partBytes = 512u << 10;
     // Gated: a job's text is put in place only once Release has been called past it.
     bool gated = false;
     // Files that no text may replace (the PDFs of the run), by identity.
@@ -119,9 +120,9 @@ private:
     void ConsumerLoop();
     // The next task for a worker, or none (under the lock).
     bool Pick(Task& task);
-    void RunTask(const Task& task, std::unique_lock<std::mutex>& lock);
+    void RunTask(const Task& task, PartScratch& scratch, std::unique_lock<std::mutex>& lock);
     void RunJob(std::size_t i, std::unique_lock<std::mutex>& lock);
-    void RunPart(std::size_t i, std::size_t part, std::unique_lock<std::mutex>& lock);
+    void RunPart(std::size_t i, std::size_t part, PartScratch& scratch, std::unique_lock<std::mutex>& lock);
     // Appends the parts of job i that are done, in order, and ends the job after its last part,
     // unless another thread is at it already (under the lock, which it lets go while it writes).
     void AppendParts(Slot& slot, std::unique_lock<std::mutex>& lock);

@@ -293,12 +293,16 @@ TEST_F(ConvertFileFailures, AJobLeavesItsTextFileAloneUntilCommitAndItsPartsGive
                 ASSERT_TRUE(job.Open(source, target)) << job.Reason();
                 if (inParts) {
                     std::vector<pagewright::PdfPart> parts;
-                    ASSERT_TRUE(job.Split(1, [&](pagewright::PdfPart&& part) { parts.push_back(part); }));
+                    std::string failure;
+                    ASSERT_TRUE(job.Split(
+                        1, [&](pagewright::PdfPart&& part) { parts.push_back(part); }, failure))
+                        << failure;
                     EXPECT_EQ(parts.size(), pdf == &small ? 6u : 12u);
                     // Converted out of order, appended in order.
                     std::vector<BufferSink> texts(parts.size());
+                    pagewright::PartScratch scratch;
                     for (std::size_t k = parts.size(); k-- > 0;)
-                        ASSERT_TRUE(job.ConvertPart(parts[k], texts[k]));
+                        ASSERT_TRUE(job.ConvertPart(parts[k], texts[k], scratch));
                     for (const BufferSink& text : texts)
                         ASSERT_TRUE(job.AppendPart(text));
                     ASSERT_TRUE(job.EndParts());

@@ -1,4 +1,5 @@
 #include "engine/pdf_text_extractor.h"
+#include "engine/stream_decoder.h"
 #include "tests/support/file_utils.h"
 #include "tests/support/temp_dir.h"
 #include "tools/pdf_builder.h"
@@ -48,6 +49,49 @@ TEST_F(StreamDecoder, FilesWithoutStreamsGiveAnEmptyTextAndSucceed) {
     EXPECT_EQ(Convert(""), "");
     EXPECT_EQ(Convert("%PDF-1.4\n1 0 obj << >> endobj\n%%EOF\n"), "");
     EXPECT_EQ(Convert("stream but no end keyword"), "");
+}
+
+TEST(StreamWalk, PiecesOfAnySizeVisitThePairsOfTheWholeFile) {
+    // Keywords across the end of a piece, pairs without data, a `stream` inside `endstream`, a
+    // `stream` with no end, an `endstream` with no `stream` before it.
+    const std::vector<std::string> files = {
+        MakePdf({"BT (one) Tj ET", "BT (two) Tj ET", "BT (three) Tj ET"}),
+        "stream\r\nabc\r\nendstream stream\ndef\nendstream",
+        "xxstream\nendstream\nstream\r\n\r\nendstreamstream",
+        "endstream stream\nabc\nendstream",
+        "stream\nabc\nendstre",
+        "stream\nabc\nendstream stream\ndef without end",
+        "streamendstreamstream\nx\nendstream",
+        "",
+    };
+    using Pairs = std::vector<std::pair<std::ptrdiff_t, std::size_t>>;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(Visible(file.substr(0, 60)));
+        const auto* data = reinterpret_cast<const unsigned char*>(file.data());
+        Pairs whole;
+        pagewright::decode::ForEachStream(data, file.size(),
+                                          [&](const unsigned char* bytes, std::size_t length) {
+                                              whole.emplace_back(bytes - data, length);
+                                              return true;
+                                          });
+        EXPECT_FALSE(whole.empty() && file.find("endstream") != std::string::npos &&
+                     file.starts_with("stream\n"));
+        for (const std::size_t piece : {1, 2, 5, 8, 9, 13, 64}) {
+            Pairs walked;
+            pagewright::decode::StreamWalker walker;
+            for (std::size_t available = 0;;) {
+                available = std::min(file.size(), available + piece);
+                const bool complete = available == file.size();
+                walker.Walk(data, available, complete, [&](const unsigned char* bytes, std::size_t length) {
+                    walked.emplace_back(bytes - data, length);
+                    return true;
+                });
+                if (complete)
+                    break;
+            }
+            EXPECT_EQ(walked, whole) << "pieces of " << piece;
+        }
+    }
 }
 
 TEST_F(StreamDecoder, ConvertsACompletePdfPageByPage) {
