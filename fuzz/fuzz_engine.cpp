@@ -1,9 +1,10 @@
-// Fuzz target for the engine: the whole stream loop over arbitrary bytes, the scanner checked
-// against the plain model of it, and the stream loop's inflaters checked against zlib's own
+// Fuzz target for the engine: the whole stream loop over arbitrary bytes (and its walk in pieces), the
+// scanner checked against the plain model of it, and the stream loop's inflaters checked against zlib's own
 // one-call inflate (with libdeflate, when it is built in, among them).
 
 #include "engine/inflate.h"
 #include "engine/pdf_text_extractor.h"
+#include "engine/stream_decoder.h"
 #include "tests/support/reference_scanner.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <zlib.h>
@@ -153,6 +155,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string converted;
     engine.ConvertBytes(data, size, converted);
+
+    // The walk over the input in pieces (as a large PDF is read) visits the pairs of the whole.
+    std::vector<std::pair<std::size_t, std::size_t>> whole;
+    pagewright::decode::ForEachStream(data, size, [&](const unsigned char* bytes, std::size_t length) {
+        whole.emplace_back(static_cast<std::size_t>(bytes - data), length);
+        return true;
+    });
+    std::vector<std::pair<std::size_t, std::size_t>> walked;
+    pagewright::decode::StreamWalker walker;
+    const std::size_t piece = size > 0 ? 1 + data[0] % 37 : 1;
+    for (std::size_t available = 0;;) {
+        available = std::min(size, available + piece);
+        walker.Walk(data, available, available == size, [&](const unsigned char* bytes, std::size_t length) {
+            walked.emplace_back(static_cast<std::size_t>(bytes - data), length);
+            return true;
+        });
+        if (available == size)
+            break;
+    }
+    if (walked != whole) {
+        std::fprintf(stderr, "the walk in pieces of %zu visits other pairs than the whole walk\n", piece);
+        std::abort();
+    }
 
     // The same bytes as the only stream of a file: what inflates within ten times its length
     // must give exactly the scanner's text, and nothing otherwise.
