@@ -10,6 +10,7 @@
 #include "settings/output_directory.h"
 #include "settings/widgets/encoder_settings_dlg.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -21,10 +22,13 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QResizeEvent>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -96,6 +100,20 @@ void CConverterDlg::OnInitDialog() {
     ApplyStateChange(*this, StateChange::Initialised);
 }
 
+void CConverterDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (!m_ui.list)
+        return;
+    const int before = m_ui.list->width();
+    FitMainWindow(m_ui, event->size());
+    const int grown = m_ui.list->width() - before;
+    if (grown != 0) {
+        // Long paths are what a wider window is for; a column the user narrowed keeps some width.
+        const int name = m_ui.list->columnWidth(kColumnName);
+        m_ui.list->setColumnWidth(kColumnName, std::max(name + grown, std::min(name, 40)));
+    }
+}
+
 void CConverterDlg::AddAboutCommand() {
 #ifndef Q_OS_WIN
     // Without a system menu of the platform's own, the About command lives in a context menu on
@@ -165,6 +183,27 @@ void CConverterDlg::OnOpenOutputDir() {
 
 void CConverterDlg::AddFromDesktop(const QStringList& paths) {
     m_batch->AddFromDesktop(paths);
+}
+
+void CConverterDlg::AddFromAnotherStart(const QStringList& paths) {
+    const bool waiting = !m_handedOver.isEmpty();
+    m_handedOver += paths;
+    if (!waiting)
+        AddHandedOver();
+}
+
+void CConverterDlg::AddHandedOver() {
+    // A question or dialog of this window runs its own event loop: adding now would ask questions
+    // inside it, about a list it may be changing.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this) {
+        QTimer::singleShot(250, this, &CConverterDlg::AddHandedOver);
+        return;
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+    AddFromDesktop(std::exchange(m_handedOver, {}));
 }
 
 void CConverterDlg::OnAbout() {

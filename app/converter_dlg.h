@@ -50,6 +50,10 @@ public:
 
     // Files handed over by the desktop: the command line at start-up, a drop onto the job list.
     void AddFromDesktop(const QStringList& paths);
+    // Files of a later start of the program (Open With while this window runs): the window comes
+    // to the front and adds them by the rules of AddFromDesktop once none of its questions or
+    // dialogs is open.
+    void AddFromAnotherStart(const QStringList& paths);
 
     // The handlers of the window's commands.
     void OnAdd();
@@ -72,6 +76,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Drops onto the job list and the Delete key in it.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The job list and the output row grow with the window; the Name column takes the list's new width.
+    void resizeEvent(QResizeEvent* event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
@@ -79,6 +85,7 @@ protected:
 private:
     void OnInitDialog();
     void AddAboutCommand();
+    void AddHandedOver();
     void ShowClosePending();
     // True where the window's own background shows: no control, or a frame or a plain label.
     bool IsBackgroundAt(const QPoint& at) const;
@@ -98,5 +105,6 @@ private:
     MainWindowControls m_ui;
     CJobBatch* m_batch = nullptr;
     bool m_closePending = false;
+    QStringList m_handedOver; // files of later starts waiting for the window's questions to end
     std::optional<EncoderPositions> m_unsavedEncoderPositions;
 };

@@ -8,6 +8,41 @@
 
 #include <memory>
 
+namespace {
+
+// A row of the job list. Its number and the Name cell's tooltip are answered when asked, not stored:
+// numbering rows on every insert or removal would rewrite, and repaint, every row below.
+class CJobRowItem : public QTreeWidgetItem {
+public:
+    QVariant data(int column, int role) const override {
+        if (column == kColumnNumber && role == Qt::DisplayRole)
+            return QString::number(Row() + 1);
+        if (column == kColumnName && role == Qt::ToolTipRole) {
+            // The whole path, which the cell may cut, then why the row failed, if it did.
+            const QString reason = QTreeWidgetItem::data(column, role).toString();
+            const QString path = text(kColumnName);
+            return reason.isEmpty() ? path : path + QStringLiteral("\n\n") + reason;
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    // The list is asked for the rows on screen only, mostly in order: checking the last answer
+    // first keeps this constant time for them.
+    int Row() const {
+        const QTreeWidget* list = treeWidget();
+        if (!list)
+            return m_rowGuess;
+        if (list->topLevelItem(m_rowGuess) != this)
+            m_rowGuess = list->indexOfTopLevelItem(const_cast<CJobRowItem*>(this));
+        return m_rowGuess;
+    }
+
+    mutable int m_rowGuess = 0;
+};
+
+} // namespace
+
 void CJobListAdapter::AttachJobList(QTreeWidget* list) {
     m_list = list;
     m_list->setColumnCount(kJobColumnCount);
@@ -66,7 +101,7 @@ void CJobListAdapter::SetStatus(int row, const QString& status, const QString& t
 }
 
 void CJobListAdapter::InsertRow(int row) {
-    m_list->insertTopLevelItem(row, new QTreeWidgetItem());
+    m_list->insertTopLevelItem(row, new CJobRowItem());
 }
 
 void CJobListAdapter::DeleteRow(int row) {

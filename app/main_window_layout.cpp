@@ -114,7 +114,7 @@ void SetUpImageButtons(const QHash<int, QWidget*>& controls) {
     }
 }
 
-QLabel* MakeClosingNote(QDialog& window, const QRect& list) {
+QLabel* MakeClosingNote(QDialog& window) {
     auto* note = new QLabel(QStringLiteral("Closing once the file being converted is done..."), &window);
     note->setObjectName(QStringLiteral("closingNote"));
     note->setAlignment(Qt::AlignCenter);
@@ -122,8 +122,6 @@ QLabel* MakeClosingNote(QDialog& window, const QRect& list) {
     note->setAutoFillBackground(true);
     note->setBackgroundRole(QPalette::ToolTipBase);
     note->setForegroundRole(QPalette::ToolTipText);
-    const int height = note->fontMetrics().height() + 12;
-    note->setGeometry(list.left() + 12, list.bottom() - height - 12, list.width() - 24, height);
     note->hide();
     return note;
 }
@@ -135,20 +133,31 @@ MainWindowControls LayOutMainWindow(QDialog& window, const CLinkOpener& links) {
     dialogFont.setPointSize(kDialogFontPoints);
     window.setFont(dialogFont);
     const QSizeF base = DialogBaseUnits(dialogFont);
-    window.setFixedSize(
-        DialogUnitsToPixels(QRect(0, 0, kMainWindowWidthUnits, kMainWindowHeightUnits), base).size());
-    window.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint);
-
     MainWindowControls made;
+    made.templateSize =
+        DialogUnitsToPixels(QRect(0, 0, kMainWindowWidthUnits, kMainWindowHeightUnits), base).size();
+    // Long paths want a wider list: the window can be resized and maximised, never made smaller
+    // than its template.
+    window.setMinimumSize(made.templateSize);
+    window.resize(made.templateSize);
+    window.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint);
+    const int halfLine = QFontMetrics(dialogFont).height() / 2;
+
     QList<QWidget*> frames;
     for (const ControlTemplate& t : kMainWindowControls) {
         const QString text = t.text ? QString::fromUtf8(t.text) : QString();
         QWidget* w = MakeControl(t, text, window, links, made);
-        if (t.kind == ControlKind::Frame)
+        QRect place = DialogUnitsToPixels(t.units, base);
+        if (t.kind == ControlKind::Frame) {
             frames << w;
-        w->setGeometry(DialogUnitsToPixels(t.units, base));
+            // A group box's line runs half a text line below its top, where its caption would be
+            // centred; at the top itself it would cut through the buttons above the row.
+            place.setTop(place.top() + halfLine);
+        }
+        w->setGeometry(place);
+        made.placed.insert(w, place);
         w->setEnabled(t.enabled);
         // Hidden controls exist but are never shown.
         w->setVisible(t.visible);
@@ -168,9 +177,47 @@ MainWindowControls LayOutMainWindow(QDialog& window, const CLinkOpener& links) {
     }
 
     SetUpKeyboard(window, made.byId);
-    // Adding files is the first thing to do.
-    made.byId.value(IDC_ADD)->setFocus();
-    made.closingNote = MakeClosingNote(window, made.list->geometry());
+    // The template's first tab stop: Enter at start asks whether to quit.
+    made.byId.value(IDOK)->setFocus();
+    made.closingNote = MakeClosingNote(window);
+    FitMainWindow(made, made.templateSize);
     SetUpImageButtons(made.byId);
     return made;
+}
+
+void FitMainWindow(const MainWindowControls& made, QSize size) {
+    const int dx = std::max(0, size.width() - made.templateSize.width());
+    const int dy = std::max(0, size.height() - made.templateSize.height());
+    for (auto it = made.byId.cbegin(); it != made.byId.cend(); ++it) {
+        QRect place = made.placed.value(it.value());
+        switch (it.key()) {
+        case IDC_FILE_LIST:
+            place.adjust(0, 0, dx, dy);
+            break;
+        case IDC_STATIC_BUTTON_FRAME:
+            place.adjust(0, 0, dx, 0);
+            break;
+        case IDC_STATIC_OUTDIR_FRAME:
+        case IDC_OUTDIR_EDIT:
+        case IDC_PROGRESS:
+            place.adjust(0, dy, dx, dy);
+            break;
+        case IDC_BROWSE:
+        case IDC_OPEN_OUTDIR:
+            place.translate(dx, dy);
+            break;
+        case IDC_STATIC_OUTDIR_LABEL:
+        case IDC_STATIC_PROGRESS_LABEL:
+        case IDC_STATIC_NOTE:
+            place.translate(0, dy);
+            break;
+        default:
+            break;
+        }
+        it.value()->setGeometry(place);
+    }
+    // Over the foot of the job list.
+    const QRect list = made.list->geometry();
+    const int height = made.closingNote->fontMetrics().height() + 12;
+    made.closingNote->setGeometry(list.left() + 12, list.bottom() - height - 12, list.width() - 24, height);
 }

@@ -56,15 +56,16 @@ TEST_F(ConverterDlg, StartsInTheEmptyStateWithEveryControlOfTheTemplate) {
             EXPECT_EQ(b->text(), QString::fromUtf8(t.text));
         }
     }
-    // Add starts with the focus, so Enter adds; elsewhere Quit is the default button.
-    EXPECT_TRUE(Button(IDC_ADD)->hasFocus());
-    List()->setFocus();
-    EXPECT_TRUE(Button(IDOK)->isDefault());
     auto* edit = qobject_cast<QLineEdit*>(m_dlg->Control(IDC_OUTDIR_EDIT));
     EXPECT_EQ(edit->text(), m_outDir);
     EXPECT_FALSE(edit->isEnabled()) << "the user cannot type the output directory";
-    EXPECT_EQ(m_dlg->size(), m_dlg->minimumSize());
-    EXPECT_EQ(m_dlg->size(), m_dlg->maximumSize());
+    // Quit starts with the focus and is the default button: Enter at start asks whether to quit.
+    EXPECT_TRUE(Button(IDOK)->isDefault());
+    EXPECT_TRUE(Button(IDOK)->hasFocus());
+    m_prompts.answers = {PromptAnswer::No};
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(m_prompts.asked.size(), 1u);
+    EXPECT_EQ(m_prompts.asked[0].text, "Do you want to quit?");
 }
 
 TEST_F(ConverterDlg, ButtonStatesChangeInTheirWriteOrder) {

@@ -43,7 +43,9 @@ protected:
     QPushButton* Button(int id) const { return qobject_cast<QPushButton*>(m_dlg->Control(id)); }
     QTreeWidget* List() const { return m_dlg->JobList(); }
     QString Cell(int row, int column) const {
-        return CJobListDelegate::CellText(List()->model()->index(row, column));
+        // What a screen reader reads, the row number included.
+        const QTreeWidgetItem* item = List()->topLevelItem(row);
+        return item ? item->text(column) : QString();
     }
     QString Pdf(const std::string& name) {
         const auto path = m_dir / (name + ".pdf");

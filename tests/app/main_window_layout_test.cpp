@@ -1,5 +1,6 @@
 #include "app/main_window_layout.h"
 
+#include "controls/drawing/dialog_units.h"
 #include "controls/drawing/shading.h"
 #include "controls/image_button.h"
 #include "tests/app/dialog_fixture.h"
@@ -97,6 +98,59 @@ TEST_F(MainWindowLayout, HoveringOverAddShowsItsCaptionInBlue) {
     QApplication::processEvents();
     EXPECT_FALSE(add->IsHot());
     EXPECT_EQ(bluePixels(), 0);
+}
+
+TEST_F(MainWindowLayout, StartsAsTheTemplateAndGrowsWithTheListAndTheOutputRow) {
+    const QSizeF base = DialogBaseUnits(m_dlg->font());
+    const QSize start =
+        DialogUnitsToPixels(QRect(0, 0, kMainWindowWidthUnits, kMainWindowHeightUnits), base).size();
+    EXPECT_EQ(m_dlg->size(), start);
+    EXPECT_EQ(m_dlg->minimumSize(), start);
+    EXPECT_GT(m_dlg->maximumSize().width(), start.width());
+    const int halfLine = QFontMetrics(m_dlg->font()).height() / 2;
+    QHash<int, QRect> first;
+    for (const ControlTemplate& t : kMainWindowControls) {
+        QRect expected = DialogUnitsToPixels(t.units, base);
+        // A group box's line runs half a text line below its top.
+        expected.setTop(expected.top() + (t.kind == ControlKind::Frame ? halfLine : 0));
+        EXPECT_EQ(m_dlg->Control(t.id)->geometry(), expected) << t.id;
+        first.insert(t.id, expected);
+    }
+    EXPECT_FALSE(first[IDC_STATIC_BUTTON_FRAME].intersects(first[IDC_HELP_BUTTON]));
+    EXPECT_FALSE(first[IDC_STATIC_BUTTON_FRAME].intersects(first[IDC_ABOUT_BUTTON]));
+
+    const int nameWidth = List()->columnWidth(kColumnName);
+    m_dlg->resize(start + QSize(200, 100));
+    QApplication::processEvents();
+    // How each control follows the window: moved right, moved down, wider, taller.
+    const struct {
+        int id;
+        int dx, dy, dw, dh;
+    } follows[] = {
+        {IDC_FILE_LIST, 0, 0, 200, 100},
+        {IDC_STATIC_BUTTON_FRAME, 0, 0, 200, 0},
+        {IDC_STATIC_OUTDIR_FRAME, 0, 100, 200, 0},
+        {IDC_OUTDIR_EDIT, 0, 100, 200, 0},
+        {IDC_STATIC_OUTDIR_LABEL, 0, 100, 0, 0},
+        {IDC_BROWSE, 200, 100, 0, 0},
+        {IDC_OPEN_OUTDIR, 200, 100, 0, 0},
+        {IDOK, 0, 0, 0, 0},
+        {IDC_ADD, 0, 0, 0, 0},
+        {IDC_HELP_BUTTON, 0, 0, 0, 0},
+    };
+    for (const auto& f : follows) {
+        const QRect was = first[f.id];
+        EXPECT_EQ(m_dlg->Control(f.id)->geometry(),
+                  QRect(was.x() + f.dx, was.y() + f.dy, was.width() + f.dw, was.height() + f.dh))
+            << f.id;
+    }
+    EXPECT_EQ(List()->columnWidth(kColumnName), nameWidth + 200) << "the room goes to the names";
+
+    m_dlg->resize(start);
+    QApplication::processEvents();
+    for (const ControlTemplate& t : kMainWindowControls)
+        EXPECT_EQ(m_dlg->Control(t.id)->geometry(), first[t.id]) << t.id;
+    EXPECT_EQ(List()->columnWidth(kColumnName), nameWidth);
 }
 
 } // namespace
