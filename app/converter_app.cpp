@@ -1,6 +1,7 @@
 #include "app/converter_app.h"
 
 #include "app/converter_dlg.h"
+#include "app/instance_channel.h"
 #include "platform/os_browser_launcher.h"
 #include "platform/os_directories.h"
 #include "platform/system_profile_store.h"
@@ -10,6 +11,10 @@
 #include <QTimer>
 
 int CConverterApp::InitInstance() {
+    CInstanceChannel channel(CInstanceChannel::DefaultName());
+    if (channel.HandOverOrListen(m_files) == CInstanceChannel::Start::HandedOver)
+        return 0;
+
     CQtPrompts prompts;
     CQtDesktopShell shell;
     COsBrowserLauncher browser;
@@ -18,6 +23,7 @@ int CConverterApp::InitInstance() {
     const PlatformServices services{prompts, shell, browser, *profile, directories};
 
     CConverterDlg dialog(services);
+    QObject::connect(&channel, &CInstanceChannel::FilesArrived, &dialog, &CConverterDlg::AddFromAnotherStart);
     // Once the window shows, so that the questions and the message stand over it.
     if (!m_files.isEmpty())
         QTimer::singleShot(0, &dialog, [&dialog, this] { dialog.AddFromDesktop(m_files); });

@@ -165,10 +165,17 @@ QList<LeftOutPath> CJobBatch::AddPaths(const QStringList& paths) {
 }
 
 void CJobBatch::AddFromDesktop(const QStringList& paths) {
-    if (m_worker)
-        return;
     QStringList pdfs;
     QList<LeftOutPath> leftOut;
+    if (m_worker) {
+        // Only another start of the program hands files over during a run (drops are refused
+        // at the door): say where its files went.
+        for (const QString& path : paths)
+            leftOut.append({path, kWhileConverting});
+        m_prompts.ShowMessage(LeftOutMessage(leftOut), QCoreApplication::applicationName(),
+                              PromptIcon::Exclamation);
+        return;
+    }
     for (const QString& path : paths) {
         const QString reason = NotAPdfReason(path);
         if (reason.isEmpty())

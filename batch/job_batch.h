@@ -38,7 +38,7 @@ public:
     void AddFiles(const QStringList& paths);
     // Paths handed over by the desktop (the command line, a drop): the PDF files among them are
     // added by the rules of AddFiles; the others and those already in the list are named in one
-    // message. Nothing during a run.
+    // message. During a run nothing is added, and the message names every path.
     void AddFromDesktop(const QStringList& paths);
     // Removes the selected rows; the row after each removed block becomes selected.
     void OnRemove();

@@ -69,11 +69,14 @@ QString NotAPdfReason(const QString& path) {
 QString LeftOutMessage(const QList<LeftOutPath>& leftOut, qsizetype shown) {
     bool notPdf = false;
     bool twice = false;
+    bool running = false;
     for (const LeftOutPath& path : leftOut) {
         twice = twice || path.reason == kAlreadyInTheList;
-        notPdf = notPdf || path.reason != kAlreadyInTheList;
+        running = running || path.reason == kWhileConverting;
+        notPdf = notPdf || (path.reason != kAlreadyInTheList && path.reason != kWhileConverting);
     }
-    QString text = !twice ? QStringLiteral("Only PDF files can be added to the list. Left out:\n")
+    QString text = running  ? QStringLiteral("Files can be added once the conversion has ended. Left out:\n")
+                   : !twice ? QStringLiteral("Only PDF files can be added to the list. Left out:\n")
                    : !notPdf
                        ? QStringLiteral("A file can be in the list only once. Left out:\n")
                        : QStringLiteral("Only PDF files can be added to the list, each once. Left out:\n");

@@ -32,6 +32,8 @@ QString NotAPdfReason(const QString& path);
 
 // The reason of a path left out because a row holds it already.
 inline const QString kAlreadyInTheList = QStringLiteral("already in the list");
+// The reason of a path handed over while the list is being converted, which cannot change then.
+inline const QString kWhileConverting = QStringLiteral("the list is being converted");
 
 // One message naming the paths that were left out, each with its reason (at most `shown` of them,
 // then how many more).

@@ -97,6 +97,10 @@ TEST_F(ConverterRun, UnreadablePdfAndMissingFolderGiveFailedRows) {
     EXPECT_EQ(Cell(0, kColumnStatus), "Complete");
     EXPECT_EQ(Cell(1, kColumnStatus), "Failed");
     EXPECT_TRUE(List()->topLevelItem(1)->toolTip(kColumnStatus).contains("cannot open the PDF"));
+    // The Name cell's tooltip: the whole path, and why the row failed.
+    EXPECT_EQ(List()->topLevelItem(0)->toolTip(kColumnName), Cell(0, kColumnName));
+    EXPECT_EQ(List()->topLevelItem(1)->toolTip(kColumnName),
+              gone + "\n\n" + List()->topLevelItem(1)->toolTip(kColumnStatus));
 
     // A folder gone for good (it cannot be made again): the rows fail, and it is not shown.
     std::filesystem::remove_all(m_dir / "out");
@@ -132,6 +136,29 @@ TEST_F(ConverterRun, WithoutAFileBrowserTheUserIsToldOnceWhereTheFolderIs) {
     EXPECT_EQ(m_browser.launchedFolders, (QStringList{m_outDir, m_outDir}));
     ASSERT_EQ(m_prompts.shown.size(), 1u);
     EXPECT_TRUE(m_prompts.shown[0].text.endsWith(":\n" + m_outDir));
+}
+
+TEST_F(ConverterRun, FilesOfAnotherStartAreNamedDuringARunAndAddedAfterIt) {
+    QStringList files;
+    for (int i = 0; i < 6; ++i)
+        files << Pdf("run" + std::to_string(i));
+    Add(files);
+    const QString late = Pdf("late");
+    QObject::connect(
+        List()->model(), &QAbstractItemModel::dataChanged, m_dlg.get(), [&](const QModelIndex& from) {
+            if (from.row() == 1 && from.column() == kColumnStatus && from.data().toString() == "Converting")
+                m_dlg->AddFromAnotherStart({late});
+        });
+    QTest::mouseClick(Button(IDC_CONVERT), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !m_dlg->Batch().IsRunning(); }));
+    EXPECT_EQ(List()->topLevelItemCount(), 6);
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_EQ(m_prompts.shown[0].text, "Files can be added once the conversion has ended. Left out:\n\n" +
+                                           late + " (the list is being converted)");
+
+    m_dlg->AddFromAnotherStart({late});
+    ASSERT_EQ(List()->topLevelItemCount(), 7);
+    EXPECT_EQ(Cell(0, kColumnName), late);
 }
 
 TEST_F(ConverterRun, ClosingDuringARunStopsAfterTheFileInHandThenCloses) {
