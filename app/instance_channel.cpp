@@ -33,11 +33,16 @@ QString CInstanceChannel::DefaultName() {
     // Pipe names are seen by every session of the machine: the user's name keeps them apart.
     return QStringLiteral("pagewright-") + qEnvironmentVariable("USERNAME");
 #else
-    // The user's runtime folder, which only the user can enter.
+    // The user's runtime folder, which only the user can enter; one window per display, so that a
+    // start on another screen (a remote session) opens where its user is.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    return QDir(folder).filePath(QStringLiteral("pagewright.socket"));
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY"));
+    for (QChar& c : display)
+        if (!c.isLetterOrNumber())
+            c = QLatin1Char('_');
+    return QDir(folder).filePath(QStringLiteral("pagewright%1.socket").arg(display));
 #endif
 }
 
