@@ -2,12 +2,14 @@
 
 #include "app/converter_dlg.h"
 #include "app/instance_channel.h"
+#include "app/user_guide_file.h"
 #include "platform/os_browser_launcher.h"
 #include "platform/os_directories.h"
 #include "platform/system_profile_store.h"
 #include "platform/widgets/qt_desktop_shell.h"
 #include "platform/widgets/qt_prompts.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 int CConverterApp::InitInstance() {
@@ -20,7 +22,8 @@ int CConverterApp::InitInstance() {
     COsBrowserLauncher browser;
     const auto profile = MakeSystemProfileStore();
     COsDirectories directories;
-    const PlatformServices services{prompts, shell, browser, *profile, directories};
+    const QString userGuide = UserGuideFile(QCoreApplication::applicationDirPath());
+    const PlatformServices services{prompts, shell, browser, *profile, directories, userGuide};
 
     CConverterDlg dialog(services);
     QObject::connect(&channel, &CInstanceChannel::FilesArrived, &dialog, &CConverterDlg::AddFromAnotherStart);

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,7 +96,6 @@ void CConverterDlg::OnInitDialog() {
                         [this](const QString& path) { m_ui.outputDirectory->setText(path); });
 
     Button(IDC_WEBSITE)->SetLinkURL(kHomePageAddress);
-    Button(IDC_HELP_BUTTON)->SetLinkURL(kHelpPageAddress);
 
     ApplyStateChange(*this, StateChange::Initialised);
 }
@@ -179,6 +179,21 @@ void CConverterDlg::OnBrowse() {
 
 void CConverterDlg::OnOpenOutputDir() {
     m_folderOpener.Open(m_ui.outputDirectory->text());
+}
+
+void CConverterDlg::OnHelp() {
+    const QString& guide = m_services.userGuide;
+    if (!QFileInfo(guide).isFile()) {
+        m_services.prompts.Beep(PromptIcon::Exclamation);
+        const QString where = guide.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(" It belongs here:\n") + QDir::toNativeSeparators(guide);
+        m_services.prompts.ShowMessage(QStringLiteral("The user guide could not be found.") + where +
+                                           QStringLiteral("\n\nInstalling Pagewright again puts it back."),
+                                       QCoreApplication::applicationName(), PromptIcon::Exclamation);
+        return;
+    }
+    m_linkOpener.OpenLink(QUrl::fromLocalFile(guide).toString(QUrl::FullyEncoded));
 }
 
 void CConverterDlg::AddFromDesktop(const QStringList& paths) {

@@ -63,6 +63,9 @@ public:
     void OnStop();
     void OnBrowse();
     void OnOpenOutputDir();
+    // Opens the user guide in the web browser by the links' rule; when the guide is missing, says
+    // where it belongs instead.
+    void OnHelp();
     void OnAbout();
     // The hidden Settings button: the encoder settings dialog, modal. Positions that could not be
     // stored are said so and kept for this run: the dialog opens on them again.

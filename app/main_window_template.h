@@ -98,9 +98,9 @@ inline const ControlTemplate kMainWindowControls[] = {
     {IDC_OPEN_OUTDIR, ControlKind::Button, "&Open", {312, 209, 22, 16}, true, true, "Open output dorectory.",
      {}, &CConverterDlg::OnOpenOutputDir,
      nullptr, "Shows the output directory in the file browser"},
-    // Help and Web Site open their addresses themselves (SetLinkURL); the window has no handler for them.
-    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr, {}, nullptr,
-     nullptr, "Opens the help page in the web browser"},
+    {IDC_HELP_BUTTON, ControlKind::Button, "&Help", {11, 1, 22, 12}, true, true, nullptr, {}, &CConverterDlg::OnHelp,
+     nullptr, "Opens the user guide in the web browser"},
+    // Web Site opens its address itself (SetLinkURL); the window has no handler for it.
     {IDC_WEBSITE, ControlKind::Button, "&Web Site", {167, 1, 36, 12}, false, true, nullptr, {}, nullptr,
      nullptr, "Opens the home page in the web browser"},
     {IDC_ABOUT_BUTTON, ControlKind::Button, "&About", {34, 1, 25, 12}, true, true, nullptr, {}, &CConverterDlg::OnAbout,

@@ -45,7 +45,7 @@ endfunction()
 set(CPACK_PACKAGE_NAME pagewright)
 set(CPACK_PACKAGE_VENDOR "Pagewright")
 set(CPACK_PACKAGE_CONTACT "Pagewright developers <dev@pagewright.example>")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.pagewright.example/")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${PAGEWRIGHT_HOME_PAGE}")
 # Each package's description: its synopsis, then the lines of the extended description as the
 # control file shows them (no summary of the project's is put in front).
 set(PAGEWRIGHT_PACKAGE_ABOUT "Pagewright turns PDF files into text files of the same name. The extraction

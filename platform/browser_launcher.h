@@ -12,8 +12,8 @@ public:
     virtual ~IBrowserLauncher() = default;
 
     // Starts the browser on `address`. Empty when there is no browser to try; otherwise a launch
-    // code: above 32 when the browser was started, else the reason (2: the program was not found
-    // or could not be started).
+    // code: above 32 when a browser took the address, else the reason (2: no browser could be
+    // started; 31: one ran and gave up).
     virtual std::optional<int> LaunchBrowser(const QString& address) = 0;
 
     // Starts a file browser on `folder`; the result as for LaunchBrowser.

@@ -1,7 +1,13 @@
 #include "platform/os_browser_launcher.h"
 
+#include "platform/desktop_opener.h"
+
 #include <QProcess>
 #include <QStandardPaths>
+
+#if !defined(Q_OS_WIN)
+#include "platform/opener_process.h"
+#endif
 
 namespace {
 
@@ -9,11 +15,25 @@ namespace {
 constexpr int kStarted = 33;
 constexpr int kFileNotFound = 2;
 
-bool StartDetached(const QStringList& command) {
-    if (command.isEmpty() || command.first().isEmpty())
-        return false;
-    return QProcess::startDetached(command.first(), command.mid(1));
+#if !defined(Q_OS_WIN)
+// Starts the commands in turn until one opens its target: kStarted. Otherwise kNoAssociation when
+// one of them ran and gave up, else kFileNotFound: none could be started.
+int LaunchFirst(const QList<QStringList>& commands) {
+    bool refused = false;
+    for (const QStringList& command : commands) {
+        switch (StartOpener(command)) {
+        case OpenerStart::Opened:
+            return kStarted;
+        case OpenerStart::Failed:
+            refused = true;
+            break;
+        case OpenerStart::NotStarted:
+            break;
+        }
+    }
+    return refused ? kNoAssociation : kFileNotFound;
 }
+#endif
 
 } // namespace
 
@@ -45,19 +65,12 @@ std::optional<int> COsBrowserLauncher::LaunchBrowser(const QString& address) {
     Q_UNUSED(address);
     return std::nullopt;
 #elif defined(Q_OS_MACOS)
-    return StartDetached({QStringLiteral("open"), address}) ? kStarted : kFileNotFound;
+    return LaunchFirst({{QStringLiteral("open"), address}});
 #else
     const QList<QStringList> browsers = BrowserCommands(qEnvironmentVariable("BROWSER"), address);
-    if (!browsers.isEmpty()) {
-        for (const QStringList& command : browsers)
-            if (StartDetached(command))
-                return kStarted;
-        return kFileNotFound;
-    }
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (opener.isEmpty())
+    if (browsers.isEmpty())
         return std::nullopt;
-    return StartDetached({opener, address}) ? kStarted : kFileNotFound;
+    return LaunchFirst(browsers);
 #endif
 }
 
@@ -66,23 +79,23 @@ std::optional<int> COsBrowserLauncher::LaunchFileBrowser(const QString& folder) 
     Q_UNUSED(folder);
     return std::nullopt;
 #elif defined(Q_OS_MACOS)
-    return StartDetached({QStringLiteral("open"), folder}) ? kStarted : kFileNotFound;
+    return LaunchFirst({{QStringLiteral("open"), folder}});
 #else
-    // The desktop's own opener first, then the file managers of the common desktops.
+    // The openers of the common desktops, then their file managers.
     static const QList<QStringList> kOpeners = {
-        {"xdg-open"}, {"gio", "open"}, {"kde-open5"}, {"kde-open"}, {"exo-open"},   {"nautilus"},
-        {"dolphin"},  {"nemo"},        {"caja"},      {"thunar"},   {"pcmanfm-qt"}, {"pcmanfm"},
+        {"gio", "open"}, {"kde-open5"}, {"kde-open"}, {"exo-open"},   {"nautilus"}, {"dolphin"},
+        {"nemo"},        {"caja"},      {"thunar"},   {"pcmanfm-qt"}, {"pcmanfm"},
     };
-    bool found = false;
+    QList<QStringList> installed;
     for (QStringList command : kOpeners) {
         const QString program = QStandardPaths::findExecutable(command.first());
         if (program.isEmpty())
             continue;
-        found = true;
         command.first() = program;
-        if (StartDetached(command << folder))
-            return kStarted;
+        installed << (command << folder);
     }
-    return found ? std::optional<int>(kFileNotFound) : std::nullopt;
+    if (installed.isEmpty())
+        return std::nullopt;
+    return LaunchFirst(installed);
 #endif
 }

@@ -6,6 +6,8 @@
 #include "platform/profile_store.h"
 #include "platform/prompts.h"
 
+#include <QString>
+
 // The services of the desktop that the window uses, handed in from outside so that tests can give
 // fakes. The objects outlive everything that uses them.
 struct PlatformServices {
@@ -14,4 +16,5 @@ struct PlatformServices {
     IBrowserLauncher& browser; // when the shell cannot open an address
     IProfileStore& profile;
     IDirectories& directories;
+    QString userGuide = {}; // the user guide's file, which Help opens; it may be missing
 };

@@ -1,4 +1,5 @@
 #include "app/about_dlg.h"
+#include "app/product_info.h"
 
 #include "controls/drawing/dialog_units.h"
 #include "controls/link_label.h"
@@ -38,10 +39,10 @@ TEST(AboutDlg, ShowsIconNameVersionNoticeAndTheWholeHomePageLink) {
         EXPECT_TRUE(about.rect().contains(label->geometry()));
     }
     CLinkLabel* link = about.LinkLabel();
-    EXPECT_EQ(link->text(), "https://www.pagewright.example/");
+    EXPECT_EQ(link->text(), kHomePageAddress);
     EXPECT_TRUE(link->font().underline());
     QTest::mouseClick(link, Qt::LeftButton);
-    EXPECT_EQ(services.shell.openedAddresses, QStringList{"https://www.pagewright.example/"});
+    EXPECT_EQ(services.shell.openedAddresses, QStringList{kHomePageAddress});
 }
 
 TEST(AboutDlg, EnterAndEscapeClose) {

@@ -1,5 +1,6 @@
 #include "tests/app/dialog_fixture.h"
 
+#include "app/product_info.h"
 #include "controls/image_button.h"
 #include "controls/link_label.h"
 #include "settings/widgets/encoder_settings_dlg.h"
@@ -12,8 +13,11 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTimer>
+#include <QUrl>
 
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -49,8 +53,7 @@ TEST_F(ConverterDlg, StartsInTheEmptyStateWithEveryControlOfTheTemplate) {
         EXPECT_EQ(w->isVisible(), t.visible);
         EXPECT_EQ(w->isEnabled(), t.enabled);
         // The link shows its own address as its tooltip.
-        const QString tip = t.id == IDC_HOMEPAGE_LINK ? QStringLiteral("https://www.pagewright.example/")
-                                                      : QString::fromUtf8(t.toolTip);
+        const QString tip = t.id == IDC_HOMEPAGE_LINK ? kHomePageAddress : QString::fromUtf8(t.toolTip);
         EXPECT_EQ(w->toolTip(), tip);
         if (auto* b = qobject_cast<QPushButton*>(w)) {
             EXPECT_EQ(b->text(), QString::fromUtf8(t.text));
@@ -246,13 +249,53 @@ TEST_F(ConverterDlg, OpenHelpAndLinkGoToTheDesktopOnceEach) {
     EXPECT_EQ(popup, nullptr);
     CLinkLabel* link = m_dlg->HomePageLink();
     ASSERT_EQ(link, m_dlg->Control(IDC_HOMEPAGE_LINK));
-    EXPECT_EQ(link->text(), "https://www.pagewright.example/");
+    EXPECT_EQ(link->text(), kHomePageAddress);
     EXPECT_FALSE(link->font().underline());
     QTest::mouseClick(link, Qt::LeftButton);
     EXPECT_EQ(m_shell.openedAddresses,
-              (QStringList{"https://www.pagewright.example/help.html", "https://www.pagewright.example/"}));
-    EXPECT_EQ(m_dlg->Button(IDC_WEBSITE)->LinkURL(), "https://www.pagewright.example/");
+              (QStringList{QUrl::fromLocalFile(m_guide).toString(QUrl::FullyEncoded), kHomePageAddress}));
+    EXPECT_EQ(m_dlg->Button(IDC_WEBSITE)->LinkURL(), kHomePageAddress);
     EXPECT_TRUE(m_browser.launched.isEmpty());
+    EXPECT_TRUE(m_prompts.shown.empty());
+}
+
+TEST_F(ConverterDlg, HelpSaysWhyTheUserGuideDidNotOpen) {
+    const QString canNotOpen =
+        "Can't open link:\n\nThere is no application associated\nwith the given filename extension.";
+    const QString missing = QStringLiteral("The user guide could not be found. It belongs here:\n%1\n\n"
+                                           "Installing Pagewright again puts it back.")
+                                .arg(QDir::toNativeSeparators(m_guide));
+    struct Case {
+        const char* what;
+        bool guideThere;
+        std::optional<int> browser; // after the shell refused
+        QStringList opened;         // by the shell
+        QString message;
+    };
+    const QString guideAddress = QUrl::fromLocalFile(m_guide).toString(QUrl::FullyEncoded);
+    const std::vector<Case> cases = {
+        {"no program opens it", true, kNoAssociation, {guideAddress}, canNotOpen},
+        {"the guide is missing", false, 33, {}, missing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_shell = {};
+        m_shell.succeed = false;
+        m_browser.launched.clear();
+        m_browser.result = c.browser;
+        m_prompts.shown.clear();
+        m_prompts.beeps.clear();
+        m_prompts.beepsBeforeShown.clear();
+        if (!c.guideThere)
+            std::filesystem::remove(m_dir / "user guide.html");
+        QTest::mouseClick(Button(IDC_HELP_BUTTON), Qt::LeftButton);
+        EXPECT_EQ(m_shell.openedAddresses, c.opened);
+        EXPECT_EQ(m_browser.launched, c.opened);
+        ASSERT_EQ(m_prompts.shown.size(), 1u);
+        EXPECT_EQ(m_prompts.shown[0].text, c.message);
+        EXPECT_EQ(m_prompts.shown[0].icon, PromptIcon::Exclamation);
+        EXPECT_EQ(m_prompts.beepsBeforeShown, std::vector<size_t>{1});
+    }
 }
 
 TEST_F(ConverterDlg, BrowseShowsAndStoresTheChosenFolder) {

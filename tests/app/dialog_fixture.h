@@ -30,8 +30,10 @@ protected:
         m_outDir = Q(m_dir / "out");
         m_profile.values.insert(FakeProfileStore::Key("Settings", "Out Path"), m_outDir);
         m_directories.existing.insert(m_outDir);
+        m_guide = Q(m_dir / "user guide.html");
+        WriteBytes(m_dir / "user guide.html", "<p>Help</p>");
         m_dlg = std::make_unique<CConverterDlg>(
-            PlatformServices{m_prompts, m_shell, m_browser, m_profile, m_directories});
+            PlatformServices{m_prompts, m_shell, m_browser, m_profile, m_directories, m_guide});
         m_dlg->show();
         // Focus and the default button move as on a desktop only in the active window.
         m_dlg->activateWindow();
@@ -68,6 +70,7 @@ protected:
 
     TempDir m_dir;
     QString m_outDir;
+    QString m_guide; // the user guide, which Help opens
     FakePrompts m_prompts;
     FakeShell m_shell;
     FakeBrowserLauncher m_browser;

@@ -69,7 +69,8 @@ TEST_F(MainWindowLayout, CommandButtonsAreImageButtonsSetUpOneByOne) {
         EXPECT_EQ(m_dlg->Button(id)->SlotColor(TextHot), ToColorRef(palette.color(QPalette::ButtonText)))
             << id;
     }
-    EXPECT_EQ(m_dlg->Button(IDC_HELP_BUTTON)->LinkURL(), "https://www.pagewright.example/help.html");
+    EXPECT_EQ(m_dlg->Button(IDC_HELP_BUTTON)->LinkURL(), "")
+        << "Help is the window's: it opens no address itself";
     for (const ControlTemplate& t : kMainWindowControls) {
         if (CImageButton* button = m_dlg->Button(t.id)) {
             EXPECT_FALSE(button->Menu().IsCreated()) << t.id << ": every button's menu stays empty";

@@ -30,7 +30,8 @@ share/doc/pagewright/changelog.gz
 share/doc/pagewright/copyright
 share/icons/hicolor/scalable/apps/example.pagewright.Pagewright.svg
 share/man/man1/pagewright-cli.1.gz
-share/man/man1/pagewright.1.gz"
+share/man/man1/pagewright.1.gz
+share/pagewright/user-guide.html"
 installed=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
 [ "$installed" = "$expected" ] || fail "installed files differ:"$'\n'"$installed"
 
@@ -44,6 +45,13 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
     [ -z "$warnings" ] || fail "$page: $warnings"
     gzip -dc "$page" | grep -q "Pagewright $version" || fail "$page does not name version $version"
 done
+
+# The user guide that Help opens: the README's sections on using Pagewright, its pictures inside.
+guide=$prefix/share/pagewright/user-guide.html
+grep -q '<h2 id="using-the-window">Using the window</h2>' "$guide" || fail "the guide lacks Using the window"
+grep -q 'Building by hand' "$guide" && fail "the guide holds the README's building section"
+grep -q '<img src="data:image/png;base64,' "$guide" || fail "the guide's pictures are not inside it"
+grep -q '<img src="[^d]' "$guide" && fail "the guide names a picture outside it"
 
 # The command-line tool, into a folder and to standard output.
 [ "$("$prefix/bin/pagewright-cli" --version)" = "pagewright-cli $version" ] || fail "pagewright-cli --version"

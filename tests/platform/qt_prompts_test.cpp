@@ -17,6 +17,11 @@
 #include <memory>
 #include <vector>
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#include "tests/platform/fake_openers.h"
+#include "tests/support/scoped_env.h"
+#endif
+
 namespace {
 
 TEST(QtPrompts, YesNoBoxShowsWhatItIsGivenAndAnswersOnlyWithItsButtons) {
@@ -145,9 +150,18 @@ TEST(QtPrompts, FileDialogAddsPdfToATypedNameAndFolderPickerStartsWhereItIsTold)
 }
 
 TEST(QtDesktopShell, RefusesEmptyTargets) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // An xdg-open that would open anything is not even asked.
+    FakeOpeners openers;
+    openers.Add("xdg-open", FakeOpeners::Ending::Opens);
+    const ScopedEnv path("PATH", openers.Path());
+#endif
     std::unique_ptr<IDesktopShell> shell = std::make_unique<CQtDesktopShell>();
     EXPECT_FALSE(shell->OpenFolder(""));
     EXPECT_FALSE(shell->OpenAddress(""));
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    EXPECT_TRUE(openers.Calls().empty());
+#endif
 }
 
 } // namespace
