@@ -88,6 +88,13 @@ void CConverterDlg::OnInitDialog() {
     m_ui.homePageLink->m_strAddress = kHomePageAddress;
     m_ui.homePageLink->Bind();
     m_ui.homePageLink->ChangeLinkStyle(HLS_UNDERLINE, 0, true);
+    // The address is a build setting and the font the desktop's: the link widens to show all of
+    // it, over the top row's hidden buttons, as far as the frames' right edge.
+    QRect& linkPlace = m_ui.placed[m_ui.homePageLink];
+    const int rightEdge = m_ui.placed.value(Control(IDC_STATIC_BUTTON_FRAME)).right();
+    linkPlace.setWidth(std::clamp(m_ui.homePageLink->sizeHint().width(), linkPlace.width(),
+                                  std::max(linkPlace.width(), rightEdge - linkPlace.left() + 1)));
+    m_ui.homePageLink->setGeometry(linkPlace);
 
     setWindowTitle(kProductNameText + QStringLiteral(" ") + kProductVersionText);
     m_batch->ClearStopRequest();
