@@ -15,7 +15,9 @@ pdf=$(realpath "$2")
 pdf2=$(realpath "$3")
 failed=0
 work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-hostile.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# Only this shell cleans up: a job it starts and signals at once can be hit while it is still a
+# copy of this shell, which would run this trap too and take the work folder from under the run.
+trap '[ "$BASHPID" = "$$" ] && rm -rf "$work"' EXIT
 chmod 755 "$work"
 # A copy the unprivileged user can reach, wherever the build tree lives.
 cp "$cli" "$work/pagewright-cli"

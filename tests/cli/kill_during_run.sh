@@ -19,7 +19,9 @@ corpus=$2
 runs=${3:-50}
 signal=${4:-KILL}
 work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-kill.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# Only this shell cleans up (a job signalled before it has started its program is still a copy of
+# this shell, with this trap).
+trap '[ "$BASHPID" = "$$" ] && rm -rf "$work"' EXIT
 find "$corpus" -type f -name '*.pdf' | LC_ALL=C sort >"$work/files.txt"
 mkdir "$work/complete"
 "$cli" -q -o "$work/complete" --files-from "$work/files.txt" || true

@@ -9,6 +9,9 @@ version=$3
 work=$(mktemp -d)
 pid=
 cleanup() {
+    # Only this shell: the window's job, signalled before it has started the program, is still a
+    # copy of this shell with this trap.
+    [ "$BASHPID" = "$$" ] || return 0
     [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
     rm -rf "$work"
 }
