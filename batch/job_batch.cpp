@@ -6,11 +6,11 @@
 #include "platform/prompts.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QSet>
 
+#include <chrono>
 #include <system_error>
 #include <thread>
 
@@ -31,11 +31,16 @@ CJobBatch::~CJobBatch() {
 }
 
 void CJobBatch::WaitUntilIdle() {
-    // The worker's writes are carried out on this thread; serve them until its end has been handled.
+    // The worker's writes are carried out here, on this thread, until it has returned. No event
+    // loop: one started inside the delivery of a posted event (a window destroyed from a queued
+    // call) does not get the events posted to this thread, and the worker would wait for its rows
+    // to be shown for ever.
     while (m_worker) {
-        QEventLoop loop;
-        connect(this, &CJobBatch::RunFinished, &loop, &QEventLoop::quit);
-        loop.exec();
+        m_events->Drain();
+        if (m_workerReturned.load())
+            OnWorkerEnded();
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
@@ -249,9 +254,11 @@ void CJobBatch::OnConvert() {
     // and its end are the system's, which ThreadSanitizer sees (a QThread's end goes through Qt's
     // own locks, which it cannot see).
     try {
+        m_workerReturned.store(false);
         m_worker = std::make_unique<std::thread>([this, run = std::move(run)] {
             ConvertThreadProc(run, *m_events, m_stopRequested);
-            // The thread's last step: the UI thread joins it as soon as it has returned.
+            // The thread's last steps: the UI thread joins it as soon as it has returned.
+            m_workerReturned.store(true);
             QMetaObject::invokeMethod(this, &CJobBatch::OnWorkerEnded, Qt::QueuedConnection);
         });
     } catch (const std::system_error&) {

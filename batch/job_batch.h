@@ -17,14 +17,17 @@ class RowEventQueue;
 
 // The batch commands of the main window: Add, Remove and Clear edit the job list; Convert starts
 // one conversion run on a worker thread and Stop asks it to end before its next row. All of them
-// run on the UI thread. The object owns the worker and the stop request.
+// run on the UI thread. The object owns the worker and the stop request. The worker shares with
+// the UI thread only the stop request, the event queue (RowEventQueue) and, as its last step, the
+// flag that it has returned; the UI thread joins it once it sees that flag or the queued call that
+// follows it.
 class CJobBatch : public QObject {
     Q_OBJECT
 
 public:
     CJobBatch(IJobWindow& window, IPrompts& prompts, QObject* parent = nullptr);
-    // Waits for a running worker, keeping the UI thread's events going meanwhile, so the worker
-    // never outlives the window it drives.
+    // Waits for a running worker, carrying out its writes meanwhile, so the worker never outlives
+    // the window it drives.
     ~CJobBatch() override;
 
     // Picks PDF files and adds them (AddFiles).
@@ -75,6 +78,7 @@ private:
     std::atomic<bool> m_stopRequested{false};
     std::unique_ptr<RowEventQueue> m_events;
     std::unique_ptr<std::thread> m_worker;
+    std::atomic<bool> m_workerReturned{false}; // set by the worker as its last step but one
     // For each row (by the key of its path): the key of the text file that Add or a run cleared to
     // be written.
     QHash<QString, QString> m_cleared;
