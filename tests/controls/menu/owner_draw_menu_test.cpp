@@ -89,7 +89,15 @@ TEST_F(OwnerDrawMenu, LoadsAHandBuiltTemplateAndRefusesDamagedOnes) {
         EXPECT_FALSE(menu.IsCreated()) << d.name;
         EXPECT_EQ(menu.ItemCount(), 0) << d.name;
     }
+    // A template that is not there fails before anything is destroyed: the menu keeps what it held.
+    ASSERT_EQ(menu.LoadMenuTemplate(good), 1);
     EXPECT_EQ(menu.LoadMenuTemplate(QStringLiteral(":/no/such/menu")), 0);
+    EXPECT_TRUE(menu.IsCreated());
+    ASSERT_EQ(menu.ItemCount(), 2);
+    EXPECT_EQ(menu.ItemText(1), "&Help");
+    ASSERT_NE(menu.GetSubMenu(0), nullptr);
+    EXPECT_EQ(menu.GetSubMenu(0)->ItemCount(), 4);
+    EXPECT_TRUE(COwnerDrawMenu::IsOurMenu(menu.GetSubMenu(0)));
 }
 
 TEST_F(OwnerDrawMenu, MnemonicsExecuteTheFirstItemWithTheAmpersandAndLetter) {
