@@ -211,6 +211,16 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
          ItemSelected,
          {{QPoint(4, 6), colors.highlight}, {QPoint(152, 25), colors.highlight}},
          colors.highlightText},
+        // The image box, 20 x 19 at the item's left edge, ends at x = 22; the fill starts 5 pixels
+        // right of it, where the text does.
+        {"classic, selected and checked: the fill starts 5 pixels right of the image box",
+         false,
+         toolbar,
+         ItemSelected | ItemChecked,
+         {{QPoint(27, 5), colors.menu},
+          {QPoint(28, 5), colors.highlight},
+          {QPoint(152, 25), colors.highlight}},
+         colors.highlightText},
         {"classic, disabled: engraved text",
          false,
          open,
