@@ -67,10 +67,9 @@ ImageButtonResult CImageButton::SetIconImages(const ImageSource& hot, int hotWid
         normalRecord.size = hotSize;
         break;
     case NoImage:
+        // A normal image that cannot be had is no normal image: the hot one serves both states.
         normalRecord.image =
             normal.image.isNull() ? Render(normal.resource, QSize(normalWidth, normalHeight)) : normal.image;
-        if (normalRecord.image.isNull() && !normal.resource.isEmpty())
-            return ImageButtonResult::BadImage;
         normalRecord.size = normalRecord.image.deviceIndependentSize().toSize();
         break;
     }
@@ -97,10 +96,9 @@ ImageButtonResult CImageButton::SetBitmapImages(const ImageSource& hot, ColorRef
         normalTransparent = hotTransparent;
     } else if (!normal.image.isNull()) {
         normalBitmap = normal.image;
-    } else if (!normal.resource.isEmpty()) {
+    } else {
+        // None when it cannot be had: the hot bitmap serves both states.
         normalBitmap = Render(normal.resource, QSize());
-        if (normalBitmap.isNull())
-            return ImageButtonResult::BadImage;
     }
 
     ImageRecord hotRecord{ApplyTransparentColor(hotBitmap, hotTransparent),

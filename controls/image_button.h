@@ -61,15 +61,16 @@ public:
 
     // The images for the hot state (pointer over, or pressed) and the normal state. A resource is
     // drawn at the given size in pixels (its own size when that is empty); an image in hand keeps
-    // its own. The normal image may be
-    // NoImage (the hot image serves), AutoDarker or AutoGrey. Earlier images are released first.
-    // BadImage, with no images left, when an image cannot be had; an empty hot source sets none.
+    // its own. The normal image may be NoImage, AutoDarker or AutoGrey; without one, or when it
+    // cannot be had, the hot image serves both states. Earlier images are released first.
+    // BadImage, with no images left, when the hot image cannot be had; an empty hot source sets none.
     ImageButtonResult SetIconImages(const ImageSource& hot, int hotWidth, int hotHeight,
                                     const ImageSource& normal, int normalWidth, int normalHeight);
 
     // Bitmaps drawn at their own size, each with the pixels of its transparent colour left out. A
-    // derived normal image (AutoDarker, AutoGrey) keeps the hot image's transparent colour.
-    // BadImage or MaskFailed, with no images left, on failure.
+    // derived normal image (AutoDarker, AutoGrey) keeps the hot image's transparent colour; a normal
+    // bitmap that cannot be had leaves the hot one serving both states. BadImage (the hot bitmap
+    // cannot be had) or MaskFailed, with no images left, on failure.
     ImageButtonResult SetBitmapImages(const ImageSource& hot, ColorRef hotTransparent,
                                       const ImageSource& normal, ColorRef normalTransparent);
 
