@@ -48,6 +48,10 @@ struct ImageSource {
 // as two clicks. Enter on a focused button clicks it; the default button (setDefault) takes Enter
 // elsewhere in its dialog. A change of the palette sets every colour slot back to the palette's.
 //
+// The focused button shows a dotted focus rectangle 3 pixels inside its edge once the keyboard (Tab,
+// Shift+Tab, an arrow key, a mnemonic) has moved the focus in its window, and from then on for that
+// window's life, whatever moves the focus; while only the pointer has, it shows none.
+//
 // Every button embeds a drop-down menu, which stays empty unless its owner fills it. With a menu, a
 // click shows the menu's first popup under the button instead of opening the link, the button looks
 // pressed while it is open, and a chosen command comes back as MenuCommand. The button answers the
@@ -119,6 +123,7 @@ signals:
     void MenuCommand(unsigned command);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;

@@ -215,6 +215,77 @@ TEST_F(ImageButton, DisablingMovesTheFocusOnlyFromTheFocusedButton) {
     EXPECT_TRUE(second->hasFocus()) << "the next tab stop takes it";
 }
 
+// The dotted focus rectangle of a 50x40 button runs 3 pixels inside its edge, from (3, 3) to
+// (46, 36): those corners are inverted, and so is every other pixel between them.
+void ExpectFocusRect(CImageButton* button, bool shown) {
+    SCOPED_TRACE(button->text().toStdString() + (shown ? ": a focus rectangle" : ": none"));
+    const QImage drawn = button->grab().toImage();
+    const QRgb face = drawn.pixel(2, 2);
+    const QRgb dot = shown ? face ^ 0x00FFFFFFu : face;
+    EXPECT_EQ(button->Look().focusRect, shown);
+    EXPECT_EQ(drawn.pixel(3, 3), dot);
+    EXPECT_EQ(drawn.pixel(46, 36), dot);
+    EXPECT_EQ(drawn.pixel(5, 3), dot);
+    EXPECT_EQ(drawn.pixel(4, 3), face) << "dotted, not solid";
+    EXPECT_EQ(drawn.pixel(47, 37), face) << "nothing outside it";
+}
+
+TEST_F(ImageButton, TheKeyboardBringsUpTheFocusRectangleAndKeepsItForTheWindow) {
+    const struct {
+        const char* how;
+        std::function<void(QWidget& window, CImageButton* first, CImageButton* second)> moveToSecond;
+        bool shown;
+    } cases[] = {
+        {"Tab", [](QWidget&, CImageButton* first, CImageButton*) { QTest::keyClick(first, Qt::Key_Tab); },
+         true},
+        {"Shift+Tab",
+         [](QWidget&, CImageButton* first, CImageButton*) {
+             QTest::keyClick(first, Qt::Key_Tab, Qt::ShiftModifier);
+         },
+         true},
+        {"Right", [](QWidget&, CImageButton* first, CImageButton*) { QTest::keyClick(first, Qt::Key_Right); },
+         true},
+        {"Alt+S",
+         [](QWidget& window, CImageButton*, CImageButton*) {
+             QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+         },
+         true},
+        {"the pointer",
+         [](QWidget&, CImageButton*, CImageButton* second) {
+             QTest::mouseClick(second, Qt::LeftButton, {}, {25, 20});
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        // A window of its own: once the keyboard has moved the focus in a window, the window keeps
+        // its cues.
+        QWidget window;
+        window.resize(200, 80);
+        auto* first = new CImageButton(m_links, "&First", &window);
+        first->setGeometry(10, 10, 50, 40);
+        auto* second = new CImageButton(m_links, "&Second", &window);
+        second->setGeometry(70, 10, 50, 40);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::setActiveWindow(&window);
+        first->setFocus();
+        Settle();
+        ExpectFocusRect(first, false);
+
+        c.moveToSecond(window, first, second);
+        Settle();
+        ASSERT_TRUE(second->hasFocus());
+        ExpectFocusRect(second, c.shown);
+        ExpectFocusRect(first, false);
+        // The pointer moves the focus back: the cues that the keyboard brought up stay.
+        QTest::mouseClick(first, Qt::LeftButton, {}, {25, 20});
+        ASSERT_TRUE(first->hasFocus());
+        ExpectFocusRect(first, c.shown);
+        ExpectFocusRect(second, false);
+    }
+}
+
 TEST_F(ImageButton, ClicksKeysAndCheckMode) {
     CImageButton* button = Make();
     QSignalSpy clicks(button, &QAbstractButton::clicked);
