@@ -14,13 +14,17 @@ namespace {
 constexpr int kWidthUnits = 204;
 constexpr int kHeightUnits = 59;
 constexpr int kDialogFontPoints = 8;
-const QString kIconResource = QStringLiteral(":/buttons/convert.svg");
+// Convert's icon in its drawing for the system's icon size.
+const QString kIconResource = QStringLiteral(":/buttons/convert-32.svg");
 const QString kNotice = QStringLiteral("Text out of PDF files.");
 
-// The icon at its own size (drawn for the screen's pixel ratio), so every line falls on a pixel.
+// An icon control shows its icon at the system's icon size.
+constexpr int kSystemIconSide = 32;
+
+// The icon drawn for the screen's pixel ratio, so every line falls on a pixel.
 QPixmap IconPixmap(qreal ratio) {
     QSvgRenderer renderer(kIconResource);
-    QPixmap pixmap(renderer.defaultSize() * ratio);
+    QPixmap pixmap(QSize(kSystemIconSide, kSystemIconSide) * ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     renderer.render(&painter);

@@ -7,8 +7,6 @@
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QSvgRenderer>
 
 namespace {
@@ -67,10 +65,9 @@ ImageButtonResult CImageButton::SetIconImages(const ImageSource& hot, int hotWid
         normalRecord.size = hotSize;
         break;
     case NoImage:
+        // A normal image that cannot be had is no normal image: the hot one serves both states.
         normalRecord.image =
             normal.image.isNull() ? Render(normal.resource, QSize(normalWidth, normalHeight)) : normal.image;
-        if (normalRecord.image.isNull() && !normal.resource.isEmpty())
-            return ImageButtonResult::BadImage;
         normalRecord.size = normalRecord.image.deviceIndependentSize().toSize();
         break;
     }
@@ -97,10 +94,9 @@ ImageButtonResult CImageButton::SetBitmapImages(const ImageSource& hot, ColorRef
         normalTransparent = hotTransparent;
     } else if (!normal.image.isNull()) {
         normalBitmap = normal.image;
-    } else if (!normal.resource.isEmpty()) {
+    } else {
+        // None when it cannot be had: the hot bitmap serves both states.
         normalBitmap = Render(normal.resource, QSize());
-        if (normalBitmap.isNull())
-            return ImageButtonResult::BadImage;
     }
 
     ImageRecord hotRecord{ApplyTransparentColor(hotBitmap, hotTransparent),
@@ -185,6 +181,10 @@ ImageButtonState CImageButton::State() const {
     state.focused = hasFocus();
     state.disabled = !isEnabled();
     state.isDefault = isDefault();
+    // Qt marks a window once the keyboard (Tab, Shift+Tab, an arrow key, a mnemonic) has moved the
+    // focus in it, and keeps the mark: from then on the focused button shows its focus rectangle,
+    // whatever moved the focus there, as the classic desktop keeps its keyboard cues on.
+    state.keyboardCues = window()->testAttribute(Qt::WA_KeyboardFocusChange);
     return state;
 }
 
@@ -313,10 +313,11 @@ void CImageButton::paintEvent(QPaintEvent*) {
         DrawCaption(painter, caption, look);
 
     if (look.focusRect) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = area.adjusted(3, 3, -3, -3);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        // Inverted dots, as the classic desktop draws a focus rectangle: seen on any face or image.
+        const QList<QPoint> dots = FocusRectDots(area.adjusted(3, 3, -3, -3));
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(Qt::white);
+        painter.drawPoints(dots.constData(), static_cast<int>(dots.size()));
     }
 }
 
@@ -393,6 +394,18 @@ void CImageButton::DrawCaption(QPainter& painter, const QRect& captionRect, cons
     }
     painter.setPen(ToQColor(m_colors[look.text]));
     painter.drawText(block, flags, text());
+}
+
+bool CImageButton::event(QEvent* event) {
+    // A mnemonic clicks the button only after a flash, and the click takes the focus for the
+    // pointer's reason; the key itself moves the focus here, and the window shows its keyboard cues
+    // from then on, as after Tab (also when the button had the focus already).
+    if (event->type() == QEvent::Shortcut && isEnabled() && focusPolicy() != Qt::NoFocus) {
+        window()->setAttribute(Qt::WA_KeyboardFocusChange);
+        setFocus(Qt::ShortcutFocusReason);
+        update();
+    }
+    return QPushButton::event(event);
 }
 
 void CImageButton::enterEvent(QEnterEvent* event) {

@@ -48,6 +48,10 @@ struct ImageSource {
 // as two clicks. Enter on a focused button clicks it; the default button (setDefault) takes Enter
 // elsewhere in its dialog. A change of the palette sets every colour slot back to the palette's.
 //
+// The focused button shows a dotted focus rectangle 3 pixels inside its edge once the keyboard (Tab,
+// Shift+Tab, an arrow key, a mnemonic) has moved the focus in its window, and from then on for that
+// window's life, whatever moves the focus; while only the pointer has, it shows none.
+//
 // Every button embeds a drop-down menu, which stays empty unless its owner fills it. With a menu, a
 // click shows the menu's first popup under the button instead of opening the link, the button looks
 // pressed while it is open, and a chosen command comes back as MenuCommand. The button answers the
@@ -61,15 +65,16 @@ public:
 
     // The images for the hot state (pointer over, or pressed) and the normal state. A resource is
     // drawn at the given size in pixels (its own size when that is empty); an image in hand keeps
-    // its own. The normal image may be
-    // NoImage (the hot image serves), AutoDarker or AutoGrey. Earlier images are released first.
-    // BadImage, with no images left, when an image cannot be had; an empty hot source sets none.
+    // its own. The normal image may be NoImage, AutoDarker or AutoGrey; without one, or when it
+    // cannot be had, the hot image serves both states. Earlier images are released first.
+    // BadImage, with no images left, when the hot image cannot be had; an empty hot source sets none.
     ImageButtonResult SetIconImages(const ImageSource& hot, int hotWidth, int hotHeight,
                                     const ImageSource& normal, int normalWidth, int normalHeight);
 
     // Bitmaps drawn at their own size, each with the pixels of its transparent colour left out. A
-    // derived normal image (AutoDarker, AutoGrey) keeps the hot image's transparent colour.
-    // BadImage or MaskFailed, with no images left, on failure.
+    // derived normal image (AutoDarker, AutoGrey) keeps the hot image's transparent colour; a normal
+    // bitmap that cannot be had leaves the hot one serving both states. BadImage (the hot bitmap
+    // cannot be had) or MaskFailed, with no images left, on failure.
     ImageButtonResult SetBitmapImages(const ImageSource& hot, ColorRef hotTransparent,
                                       const ImageSource& normal, ColorRef normalTransparent);
 
@@ -118,6 +123,7 @@ signals:
     void MenuCommand(unsigned command);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;

@@ -3,9 +3,11 @@
 //   grab_main_window MAIN_PNG ABOUT_PNG   the README's pictures: the window in the middle of a run
 //                                         (rows done and selected, one converting), and the About box
 //   grab_main_window --states DIR         one picture per look of the buttons, for review: empty,
-//                                         ready, hot-help, hot, pressed, converting, after-run, about,
-//                                         settings (the encoder settings dialog), menu-classic and
-//                                         menu-flat (an owner-drawn menu in its two looks)
+//                                         ready, hot-help, hot, pressed, converting, after-run,
+//                                         focus-pointer (Add focused by the pointer), focus-tab (then
+//                                         Tab: Remove shows the focus rectangle), about, settings (the
+//                                         encoder settings dialog), menu-classic and menu-flat (an
+//                                         owner-drawn menu in its two looks)
 //
 // The PDFs are made here and converted into a temporary folder; the window shows neutral paths
 // (/home/user/...) instead of the temporary ones. Nothing of the user's is read or written.
@@ -28,6 +30,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -228,6 +231,15 @@ QPixmap GrabDuringRun(Session& session, int row) {
     return picture;
 }
 
+// Presses and releases `key` in the focused widget, through the application as a keyboard would.
+void PressKey(Qt::Key key) {
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &event);
+    }
+    QApplication::processEvents();
+}
+
 void Hover(QWidget* widget) {
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)));
     QApplication::sendEvent(widget, &enter);
@@ -255,6 +267,12 @@ int GrabStates(const QString& dir) {
         session.dialog->OnConvert();
         session.WaitForTheRun();
         ok &= Save(session.Grab(), path("after-run.png"));
+        // Last in the window: once the keyboard has moved the focus, the window keeps its cues.
+        session.dialog->Control(IDC_ADD)->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        ok &= Save(session.Grab(), path("focus-pointer.png"));
+        PressKey(Qt::Key_Tab);
+        ok &= Save(session.Grab(), path("focus-tab.png"));
         ok &= Save(GrabAbout(session), path("about.png"));
         ok &= Save(GrabSettings(session), path("settings.png"));
         ok &= Save(GrabMenu(101), path("menu-classic.png"));

@@ -7,7 +7,7 @@ ButtonLook ButtonLookFor(const ImageButtonState& state, const ButtonOptions& opt
             look.frame = ButtonFrame::Sunken;
         else if (options.drawFrame && state.hot)
             look.frame = ButtonFrame::Raised;
-        look.focusRect = options.focusRectWhenFlat && state.focused;
+        look.focusRect = state.focused && (options.focusRectWhenFlat || state.keyboardCues);
     } else {
         look.frame = state.down ? ButtonFrame::PressedEdge : ButtonFrame::Edge;
         look.blackBorder = state.focused || state.isDefault;
@@ -58,4 +58,25 @@ QRect ImageRect(bool hasCaption, const QRect& item, QRect& caption, const QSize&
 QRect CenterTextBlock(const QRect& space, const QSize& measured) {
     return QRect(space.left() + (space.width() - measured.width()) / 2,
                  space.top() + (space.height() - measured.height()) / 2, measured.width(), measured.height());
+}
+
+QList<QPoint> FocusRectDots(const QRect& rect) {
+    QList<QPoint> dots;
+    const auto dot = [&](int x, int y) {
+        if ((x + y) % 2 == 0)
+            dots.append(QPoint(x, y));
+    };
+    if (rect.isEmpty())
+        return dots;
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+        dot(x, rect.top());
+        if (rect.bottom() != rect.top())
+            dot(x, rect.bottom());
+    }
+    for (int y = rect.top() + 1; y < rect.bottom(); ++y) {
+        dot(rect.left(), y);
+        if (rect.right() != rect.left())
+            dot(rect.right(), y);
+    }
+    return dots;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -35,11 +36,12 @@ struct ButtonOptions {
 };
 
 struct ImageButtonState {
-    bool hot = false;       // the pointer is over the button
-    bool down = false;      // pressed (in check mode also: checked)
-    bool focused = false;   // has the keyboard focus
-    bool disabled = false;  //
-    bool isDefault = false; // the dialog's default button
+    bool hot = false;          // the pointer is over the button
+    bool down = false;         // pressed (in check mode also: checked)
+    bool focused = false;      // has the keyboard focus
+    bool disabled = false;     //
+    bool isDefault = false;    // the dialog's default button
+    bool keyboardCues = false; // the keyboard has moved the focus in the button's window
 };
 
 enum class ButtonFrame {
@@ -57,11 +59,18 @@ struct ButtonLook {
     ColorSlot text = TextNormal;
     bool hotImage = false;  // the hot image, else the normal one (or the hot one when none is set)
     QPoint contentOffset;   // how far image and caption move while pressed
-    bool focusRect = false; // a dotted focus rectangle 3 pixels inside the edge
+    bool focusRect = false; // a dotted focus rectangle 3 pixels inside the edge (FocusRectDots)
     bool embossed = false;  // disabled: image and caption drawn embossed
 };
 
+// A flat button shows the focus rectangle when it has the focus and its window shows keyboard cues
+// (or focusRectWhenFlat is set), so the pointer alone never brings one up; a framed button shows it
+// whenever it has the focus.
 ButtonLook ButtonLookFor(const ImageButtonState& state, const ButtonOptions& options);
+
+// The pixels of a dotted rectangle along the inside of `rect`, drawn by inverting them: every other
+// pixel of its four sides, those where x + y is even, so the dots keep one pattern round the corners.
+QList<QPoint> FocusRectDots(const QRect& rect);
 
 // The rectangle of an image of `imageSize` on a button whose client area is `item`. With a caption,
 // the image stands beside it (or above it) and `caption` gives up the image's room; without one the

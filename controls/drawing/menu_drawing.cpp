@@ -170,11 +170,11 @@ ClassicItemLayout LayOutClassicItem(const QRect& item, QSize image) {
     layout.dotOrigin = layout.checkBox.topLeft() + QPoint(5, 4);
     layout.tickOrigin = layout.checkBox.topLeft() + QPoint(4, 4);
     const int right = item.left() + item.width(); // exclusive
-    const int selectionLeft = layout.imageBox.left() + layout.imageBox.width() + 3;
+    const int selectionLeft = layout.imageBox.left() + layout.imageBox.width() + 5;
     layout.selectionBeside = QRect(selectionLeft, item.top(), right - selectionLeft, item.height());
     const int textLeft = item.left() + image.width() + 9;
     layout.text = QRect(textLeft, item.top(), right - textLeft, item.height());
-    layout.acceleratorRight = right - image.width();
+    layout.acceleratorRight = right;
     return layout;
 }
 

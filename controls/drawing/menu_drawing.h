@@ -109,11 +109,10 @@ struct ClassicItemLayout {
     QRect checkBox;        // of the image's size, one pixel in from the left, vertically centred
     QPoint dotOrigin;      // 5 right of the check box's left edge, 4 below its top
     QPoint tickOrigin;     // 4 right, 4 below
-    QRect selectionBeside; // the selection of an item with an image or a check mark: from 3 pixels
-                           // right of the image box, so the text stands 2 pixels inside it
+    QRect selectionBeside; // the selection of an item with an image or a check mark: from 5 pixels
+                           // right of the image box, where the text starts
     QRect text;            // from image width + 9 to the item's right edge
-    int acceleratorRight;  // the accelerator's right edge: the item's, less the image width, as in
-                           // the flat look (room for a popup's arrow)
+    int acceleratorRight;  // the accelerator's right edge: the item's
 };
 ClassicItemLayout LayOutClassicItem(const QRect& item, QSize image);
 

@@ -204,6 +204,9 @@ void PaintClassic(QPainter& painter, const MenuItemPaint& item) {
 void PaintMenuItem(QPainter& painter, const MenuItemPaint& item) {
     const bool palette = painter.device()->depth() <= 8;
     painter.save();
+    // Nothing of an item reaches its neighbours: the engraved copy of a disabled accelerator, one
+    // pixel right of the text, would stand past the item's right edge.
+    painter.setClipRect(item.rect, Qt::IntersectClip);
     painter.setFont(MenuFont());
     if (ChooseMenuLook(palette, MenuVersionClass(), MenuClassicTheme(), MenuSwitches()) == MenuLook::Flat)
         PaintFlat(painter, item);

@@ -36,5 +36,6 @@ struct MenuItemPaint {
 // Paints `item` in the menu font, in the look that ChooseMenuLook gives for the painter's device,
 // the system's version class and theme and the look switches, with the system's menu colours; the
 // rectangles and colours come from the drawing layer (controls/drawing/menu_drawing.h). A disabled
-// item of the flat look is drawn off-screen and copied in one step. Leaves the painter as it was.
+// item of the flat look is drawn off-screen and copied in one step. Draws inside the item's
+// rectangle only. Leaves the painter as it was.
 void PaintMenuItem(QPainter& painter, const MenuItemPaint& item);

@@ -344,11 +344,10 @@ int COwnerDrawMenu::AddToSharedImages(const MenuImageList& list, int index, unsi
 // Templates.
 
 int COwnerDrawMenu::LoadMenuTemplate(const QString& resource) {
+    // Found first: a menu that has nothing to replace it with keeps what it holds.
     QFile file(resource);
-    if (!file.open(QIODevice::ReadOnly)) {
-        DestroyMenuTree();
+    if (!file.open(QIODevice::ReadOnly))
         return 0;
-    }
     return LoadMenuTemplate(QByteArrayView(file.readAll()));
 }
 

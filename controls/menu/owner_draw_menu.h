@@ -86,7 +86,8 @@ public:
     // The item's size in the look of the screen, its text measured in the menu font.
     virtual void MeasureItem(MeasureItemRecord& record);
     // Replaces the menu by the one in a menu template (ParseMenuTemplate) read from a file or
-    // resource. 1 on success; 0 when it cannot be read or is malformed, the menu left empty.
+    // resource. 1 on success; 0 when there is no such file or resource, the menu left as it was; 0
+    // when the template is malformed, the menu left empty.
     virtual int LoadMenuTemplate(const QString& resource);
     virtual int LoadMenuTemplate(QByteArrayView bytes);
     int LoadMenuTemplate(const QByteArray& bytes) { return LoadMenuTemplate(QByteArrayView(bytes)); }

@@ -29,7 +29,13 @@ TEST(AboutDlg, ShowsIconNameVersionNoticeAndTheWholeHomePageLink) {
     EXPECT_EQ(about.size(), about.minimumSize());
     EXPECT_EQ(about.size(), about.maximumSize());
     EXPECT_EQ(about.VersionLabel()->text(), "Pagewright Version 1.10");
-    EXPECT_FALSE(about.IconLabel()->pixmap().isNull());
+    // The icon at the system's icon size, 32 x 32, with the template's top-left corner.
+    const QPixmap icon = about.IconLabel()->pixmap();
+    EXPECT_EQ(icon.deviceIndependentSize().toSize(), QSize(32, 32));
+    EXPECT_EQ(icon.toImage().pixelColor(16, 16).alpha(), 255) << "the artwork fills it";
+    EXPECT_EQ(about.IconLabel()->geometry(),
+              QRect(DialogUnitsToPixels(QRect(8, 9, 20, 20), DialogBaseUnits(about.font())).topLeft(),
+                    QSize(32, 32)));
     // Every text is shown whole inside the box.
     for (QLabel* label :
          {about.VersionLabel(), about.NoticeLabel(), static_cast<QLabel*>(about.LinkLabel())}) {

@@ -107,14 +107,12 @@ TEST_F(ImageButton, ImagesFromResourcesAndInHand) {
     // A 10x10 image stands at (3, 15), left of the caption and vertically centred: (8, 20) is inside.
     CImageButton* button = Make();
 
+    // A normal image that cannot be loaded leaves the hot image to serve at rest too.
+    EXPECT_EQ(button->SetIconImages(svg, 10, 10, missing, 10, 10), ImageButtonResult::Ok);
+    EXPECT_EQ(PixelAt(button, {8, 20}), QColor(255, 0, 0));
     // A hot image that cannot be loaded is an error, and leaves no image.
     EXPECT_EQ(button->SetIconImages(missing, 10, 10, svg, 10, 10), ImageButtonResult::BadImage);
     EXPECT_NE(PixelAt(button, {8, 20}), QColor(255, 0, 0));
-    EXPECT_EQ(button->SetIconImages(svg, 10, 10, missing, 10, 10), ImageButtonResult::BadImage);
-    EXPECT_NE(PixelAt(button, {8, 20}), QColor(255, 0, 0));
-
-    EXPECT_EQ(button->SetIconImages(svg, 10, 10, svg, 10, 10), ImageButtonResult::Ok);
-    EXPECT_EQ(PixelAt(button, {8, 20}), QColor(255, 0, 0));
 
     // A grey copy for the normal state; the hot image while the pointer is over the button.
     EXPECT_EQ(button->SetIconImages(Solid(QColor(255, 0, 0)), 0, 0, AutoGrey, 0, 0), ImageButtonResult::Ok);
@@ -133,6 +131,8 @@ TEST_F(ImageButton, ImagesFromResourcesAndInHand) {
     EXPECT_EQ(button->SetBitmapImages(bitmap, Rgb(255, 0, 255), NoImage, Rgb(0, 0, 0)),
               ImageButtonResult::Ok);
     EXPECT_EQ(PixelAt(button, {3, 17}), ToQColor(button->SlotColor(BackNormal)));
+    EXPECT_EQ(PixelAt(button, {8, 20}), QColor(0, 128, 0));
+    EXPECT_EQ(button->SetBitmapImages(bitmap, Rgb(255, 0, 255), missing, 0), ImageButtonResult::Ok);
     EXPECT_EQ(PixelAt(button, {8, 20}), QColor(0, 128, 0));
     EXPECT_EQ(button->SetBitmapImages(missing, Rgb(255, 0, 255), NoImage, 0), ImageButtonResult::BadImage);
     EXPECT_EQ(PixelAt(button, {8, 20}), ToQColor(button->SlotColor(BackNormal)));
@@ -213,6 +213,77 @@ TEST_F(ImageButton, DisablingMovesTheFocusOnlyFromTheFocusedButton) {
     first->setFocus();
     first->setEnabled(false);
     EXPECT_TRUE(second->hasFocus()) << "the next tab stop takes it";
+}
+
+// The dotted focus rectangle of a 50x40 button runs 3 pixels inside its edge, from (3, 3) to
+// (46, 36): those corners are inverted, and so is every other pixel between them.
+void ExpectFocusRect(CImageButton* button, bool shown) {
+    SCOPED_TRACE(button->text().toStdString() + (shown ? ": a focus rectangle" : ": none"));
+    const QImage drawn = button->grab().toImage();
+    const QRgb face = drawn.pixel(2, 2);
+    const QRgb dot = shown ? face ^ 0x00FFFFFFu : face;
+    EXPECT_EQ(button->Look().focusRect, shown);
+    EXPECT_EQ(drawn.pixel(3, 3), dot);
+    EXPECT_EQ(drawn.pixel(46, 36), dot);
+    EXPECT_EQ(drawn.pixel(5, 3), dot);
+    EXPECT_EQ(drawn.pixel(4, 3), face) << "dotted, not solid";
+    EXPECT_EQ(drawn.pixel(47, 37), face) << "nothing outside it";
+}
+
+TEST_F(ImageButton, TheKeyboardBringsUpTheFocusRectangleAndKeepsItForTheWindow) {
+    const struct {
+        const char* how;
+        std::function<void(QWidget& window, CImageButton* first, CImageButton* second)> moveToSecond;
+        bool shown;
+    } cases[] = {
+        {"Tab", [](QWidget&, CImageButton* first, CImageButton*) { QTest::keyClick(first, Qt::Key_Tab); },
+         true},
+        {"Shift+Tab",
+         [](QWidget&, CImageButton* first, CImageButton*) {
+             QTest::keyClick(first, Qt::Key_Tab, Qt::ShiftModifier);
+         },
+         true},
+        {"Right", [](QWidget&, CImageButton* first, CImageButton*) { QTest::keyClick(first, Qt::Key_Right); },
+         true},
+        {"Alt+S",
+         [](QWidget& window, CImageButton*, CImageButton*) {
+             QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+         },
+         true},
+        {"the pointer",
+         [](QWidget&, CImageButton*, CImageButton* second) {
+             QTest::mouseClick(second, Qt::LeftButton, {}, {25, 20});
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        // A window of its own: once the keyboard has moved the focus in a window, the window keeps
+        // its cues.
+        QWidget window;
+        window.resize(200, 80);
+        auto* first = new CImageButton(m_links, "&First", &window);
+        first->setGeometry(10, 10, 50, 40);
+        auto* second = new CImageButton(m_links, "&Second", &window);
+        second->setGeometry(70, 10, 50, 40);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::setActiveWindow(&window);
+        first->setFocus();
+        Settle();
+        ExpectFocusRect(first, false);
+
+        c.moveToSecond(window, first, second);
+        Settle();
+        ASSERT_TRUE(second->hasFocus());
+        ExpectFocusRect(second, c.shown);
+        ExpectFocusRect(first, false);
+        // The pointer moves the focus back: the cues that the keyboard brought up stay.
+        QTest::mouseClick(first, Qt::LeftButton, {}, {25, 20});
+        ASSERT_TRUE(first->hasFocus());
+        ExpectFocusRect(first, c.shown);
+        ExpectFocusRect(second, false);
+    }
 }
 
 TEST_F(ImageButton, ClicksKeysAndCheckMode) {

@@ -64,6 +64,7 @@ TEST(ButtonGeometry, LookOfEachState) {
         ColorSlot text;
         bool hotImage;
         QPoint offset;
+        bool focusRect = false;
     };
     const QPoint none;
     const QPoint press(1, 1);
@@ -72,6 +73,23 @@ TEST(ButtonGeometry, LookOfEachState) {
         {"hot", {.hot = true}, true, ButtonFrame::Raised, BackHot, TextHot, true, none},
         {"pressed", {.hot = true, .down = true}, true, ButtonFrame::Sunken, BackHot, TextHot, true, press},
         {"focused", {.focused = true}, true, ButtonFrame::None, BackFocus, TextFocus, false, none},
+        {"focused, the keyboard has moved the focus in the window",
+         {.focused = true, .keyboardCues = true},
+         true,
+         ButtonFrame::None,
+         BackFocus,
+         TextFocus,
+         false,
+         none,
+         true},
+        {"not focused, the keyboard has moved the focus in the window",
+         {.keyboardCues = true},
+         true,
+         ButtonFrame::None,
+         BackNormal,
+         TextNormal,
+         false,
+         none},
         {"focused and hot",
          {.hot = true, .focused = true},
          true,
@@ -94,7 +112,7 @@ TEST(ButtonGeometry, LookOfEachState) {
         EXPECT_EQ(look.hotImage, c.hotImage) << c.what;
         EXPECT_EQ(look.contentOffset, c.offset) << c.what;
         EXPECT_EQ(look.embossed, c.state.disabled) << c.what;
-        EXPECT_FALSE(look.focusRect && c.flat) << c.what << ": a flat button shows no focus rectangle";
+        EXPECT_EQ(look.focusRect, c.focusRect) << c.what;
     }
     // Check mode: a checked button looks pressed, does not move, and shows its hot image only then.
     ButtonOptions check;

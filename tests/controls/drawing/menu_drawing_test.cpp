@@ -85,6 +85,20 @@ TEST(MenuDrawing, SeparatorAndItemSizes) {
     EXPECT_EQ(MenuTextWidth(metrics, "a\tb"), metrics.horizontalAdvance("a    b"));
 }
 
+TEST(MenuDrawing, WhereTheTextsOfAnItemGo) {
+    // An item at (3, 5), 150 x 21, images of 16 x 15. The accelerator is right-aligned against
+    // `acceleratorRight`: the item's right edge in the classic look, the image width left of it in the
+    // flat one.
+    const QRect item(3, 5, 150, 21);
+    const QSize image(16, 15);
+    const ClassicItemLayout classic = LayOutClassicItem(item, image);
+    EXPECT_EQ(classic.text, QRect(28, 5, 125, 21)) << "image width + 9 from the item's left";
+    EXPECT_EQ(classic.acceleratorRight, 153);
+    const FlatItemLayout flat = LayOutFlatItem(item, image, 7);
+    EXPECT_EQ(flat.text, QRect(34, 5, 119, 21)) << "8 right of a band 16 + 7 wide";
+    EXPECT_EQ(flat.acceleratorRight, 137);
+}
+
 TEST(MenuDrawing, LighteningAndImageCopies) {
     const struct {
         ColorRef color;

@@ -89,7 +89,15 @@ TEST_F(OwnerDrawMenu, LoadsAHandBuiltTemplateAndRefusesDamagedOnes) {
         EXPECT_FALSE(menu.IsCreated()) << d.name;
         EXPECT_EQ(menu.ItemCount(), 0) << d.name;
     }
+    // A template that is not there fails before anything is destroyed: the menu keeps what it held.
+    ASSERT_EQ(menu.LoadMenuTemplate(good), 1);
     EXPECT_EQ(menu.LoadMenuTemplate(QStringLiteral(":/no/such/menu")), 0);
+    EXPECT_TRUE(menu.IsCreated());
+    ASSERT_EQ(menu.ItemCount(), 2);
+    EXPECT_EQ(menu.ItemText(1), "&Help");
+    ASSERT_NE(menu.GetSubMenu(0), nullptr);
+    EXPECT_EQ(menu.GetSubMenu(0)->ItemCount(), 4);
+    EXPECT_TRUE(COwnerDrawMenu::IsOurMenu(menu.GetSubMenu(0)));
 }
 
 TEST_F(OwnerDrawMenu, MnemonicsExecuteTheFirstItemWithTheAmpersandAndLetter) {
@@ -202,6 +210,16 @@ TEST_F(OwnerDrawMenu, DrawsBothLooksAndMeasuresInTheMenuFont) {
          open,
          ItemSelected,
          {{QPoint(4, 6), colors.highlight}, {QPoint(152, 25), colors.highlight}},
+         colors.highlightText},
+        // The image box, 20 x 19 at the item's left edge, ends at x = 22; the fill starts 5 pixels
+        // right of it, where the text does.
+        {"classic, selected and checked: the fill starts 5 pixels right of the image box",
+         false,
+         toolbar,
+         ItemSelected | ItemChecked,
+         {{QPoint(27, 5), colors.menu},
+          {QPoint(28, 5), colors.highlight},
+          {QPoint(152, 25), colors.highlight}},
          colors.highlightText},
         {"classic, disabled: engraved text",
          false,
