@@ -181,9 +181,8 @@ ImageButtonState CImageButton::State() const {
     state.focused = hasFocus();
     state.disabled = !isEnabled();
     state.isDefault = isDefault();
-    // Qt marks a window once the keyboard (Tab, Shift+Tab, an arrow key, a mnemonic) has moved the
-    // focus in it, and keeps the mark: from then on the focused button shows its focus rectangle,
-    // whatever moved the focus there, as the classic desktop keeps its keyboard cues on.
+    // Once the keyboard has moved the focus in the window (Qt keeps that mark), the focused button
+    // shows its focus rectangle, as the classic desktop keeps its keyboard cues on.
     state.keyboardCues = window()->testAttribute(Qt::WA_KeyboardFocusChange);
     return state;
 }
@@ -379,8 +378,7 @@ void CImageButton::DrawImage(QPainter& painter, const ImageRecord& record, const
 
 void CImageButton::DrawCaption(QPainter& painter, const QRect& captionRect, const ButtonLook& look) const {
     const QRect space = captionRect.translated(look.contentOffset);
-    // The underline marks the key that clicks the button; a button whose letter was given to
-    // another one shows none.
+    // The underlined key clicks the button; one whose letter went to another button shows none.
     const int flags =
         shortcut().isEmpty() ? (kCaptionFlags & ~Qt::TextShowMnemonic) | Qt::TextHideMnemonic : kCaptionFlags;
     const QRect measured = painter.boundingRect(space, flags, text());
@@ -397,9 +395,8 @@ void CImageButton::DrawCaption(QPainter& painter, const QRect& captionRect, cons
 }
 
 bool CImageButton::event(QEvent* event) {
-    // A mnemonic clicks the button only after a flash, and the click takes the focus for the
-    // pointer's reason; the key itself moves the focus here, and the window shows its keyboard cues
-    // from then on, as after Tab (also when the button had the focus already).
+    // A mnemonic's click comes after a flash, taking the focus for the pointer's reason: the key
+    // itself moves the focus here and turns the window's keyboard cues on, as Tab does.
     if (event->type() == QEvent::Shortcut && isEnabled() && focusPolicy() != Qt::NoFocus) {
         window()->setAttribute(Qt::WA_KeyboardFocusChange);
         setFocus(Qt::ShortcutFocusReason);
