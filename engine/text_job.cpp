@@ -50,7 +50,10 @@ bool TextJob::Fail(const char* reason) noexcept {
 bool TextJob::Fail(std::string reason) {
     m_failed = true;
     m_reason = std::move(reason);
-    m_pdf = {};
+    // Other threads may still be converting parts of a split PDF out of these bytes: EndParts,
+    // after the last part, gives them back.
+    if (!m_split)
+        m_pdf = {};
     m_text = {};
     m_out.reset();
     return false;
@@ -165,6 +168,7 @@ bool TextJob::Split(std::size_t partBytes, const std::function<void(PdfPart&& pa
         failure = m_reason;
         return false;
     }
+    m_split = true;
     // Read in pieces, each walked as soon as it is in: the parts found in what has been read are
     // converted by other threads while the rest comes in.
     constexpr std::size_t kPiece = 4 << 20;
@@ -238,9 +242,9 @@ bool TextJob::AppendPart(const BufferSink& text) {
 }
 
 bool TextJob::EndParts() {
+    m_pdf = {};
     if (m_failed)
         return false;
-    m_pdf = {};
     // A PDF without streams still gets its (empty) text file.
     return !m_toFile || m_out || CreateReplacement();
 }

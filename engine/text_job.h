@@ -94,7 +94,8 @@ public:
     bool ConvertPart(const PdfPart& part, BufferSink& text, PartScratch& scratch) const;
     // Appends the text of the next part, in file order; one caller at a time.
     bool AppendPart(const BufferSink& text);
-    // After the last part: the PDF's memory is given back.
+    // After the last part: the PDF's memory is given back, also when the job has failed (a failure
+    // while parts are converted keeps it for them).
     bool EndParts();
 
     // Puts the text in place of the text file, which until then stays as it was, with the PDF's
@@ -138,6 +139,7 @@ private:
     bool m_wroteText = false;
     int m_writeError = 0;
     bool m_failed = false;
+    bool m_split = false; // parts of the PDF may be converted on other threads until EndParts
     std::string m_reason;
 };
 
